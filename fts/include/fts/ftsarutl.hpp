@@ -1,0 +1,4 @@
+// ftsarutl: array operation families (add, subtract, multiply, scale, copy, normalise, extremes, rotations, weights).
+#pragma once
+
+namespace fts {}  // namespace fts

@@ -1,0 +1,4 @@
+// ftssun: solar ephemeris: time scales, Julian dates, the sun's position, observer geometry.
+#pragma once
+
+namespace fts {}  // namespace fts

@@ -1,0 +1,4 @@
+// ftswtapd: apodisation windows, their line shapes, and weighting windows.
+#pragma once
+
+namespace fts {}  // namespace fts

@@ -1,0 +1,4 @@
+// ftssun: solar ephemeris: time scales, Julian dates, the sun's position, observer geometry.
+#include "fts/ftssun.hpp"
+
+namespace fts {}  // namespace fts

@@ -1,0 +1,4 @@
+// ftswtapd: apodisation windows, their line shapes, and weighting windows.
+#include "fts/ftswtapd.hpp"
+
+namespace fts {}  // namespace fts

@@ -1,0 +1,21 @@
+# Shared by the scripts: install what a fresh machine lacks, and pick the build parallelism.
+
+ensure_tools() {
+  local need=()
+  command -v cmake >/dev/null 2>&1 || need+=(cmake)
+  command -v g++ >/dev/null 2>&1 || need+=(g++)
+  command -v make >/dev/null 2>&1 || need+=(make)
+  [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+  [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
+  if [ ${#need[@]} -gt 0 ]; then
+    echo "installing: ${need[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${need[@]}" >/dev/null
+  fi
+}
+
+jobs() {
+  nproc 2>/dev/null || echo 2
+}
