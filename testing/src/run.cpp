@@ -141,6 +141,15 @@ std::string visible(const std::string& line) {
   return out;
 }
 
+// A line in brackets, or "(none)" past the end of its text.
+std::string shown_line(const std::string* line) {
+  if (line == nullptr) return "(none)";
+  std::string out = "[";
+  out += visible(*line);
+  out += ']';
+  return out;
+}
+
 }  // namespace
 
 ::testing::AssertionResult same_lines(const std::string& expected, const std::string& actual) {
@@ -156,8 +165,8 @@ std::string visible(const std::string& line) {
     if (el && al && *el == *al) continue;
     ++shown;
     failure << "line " << i + 1 << ":\n";
-    failure << "  expected: " << (el ? "[" + visible(*el) + "]" : std::string("(none)")) << "\n";
-    failure << "  actual:   " << (al ? "[" + visible(*al) + "]" : std::string("(none)")) << "\n";
+    failure << "  expected: " << shown_line(el) << "\n";
+    failure << "  actual:   " << shown_line(al) << "\n";
   }
   return failure;
 }
