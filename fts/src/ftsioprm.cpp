@@ -111,9 +111,12 @@ To truncated(double x) {
   return static_cast<To>(x);  // the conversion truncates toward zero
 }
 
-// The single-precision factor 2^ISHFT (exact; 0 or infinity beyond the float range).
-float float_factor(int32_t ISHFT) {
-  return std::ldexp(1.0f, std::clamp(ISHFT, -400, 400));
+// The factor 2^ISHFT of the conversions between integers and floats, exact in double precision.
+// Within the float exponent range it equals the single-precision power of two; beyond it a float
+// factor would be infinite or zero and turn data of very small or very large magnitude into
+// saturated or zero elements, while the double factor keeps them.
+double power_of_two(int32_t ISHFT) {
+  return std::ldexp(1.0, std::clamp(ISHFT, -2000, 2000));
 }
 
 // Integer shift by 2^ISHFT: a product for ISHFT >= 0, a quotient truncated toward zero for
@@ -486,8 +489,8 @@ void STWORD(int32_t LUN, int32_t FTYP, ConstElementArray ARRAY, int32_t ATYP, in
 // Notes:
 // 1. Integer to integer: v * 2^ISHFT for ISHFT >= 0, else v / 2^-ISHFT truncated toward zero
 //    (so -1 shifted by -1 gives 0); the result is limited to the array type.
-// 2. Integer to float: v * 2^ISHFT with the single-precision factor 2^ISHFT, formed in double
-//    precision and rounded once to the array type (exact for 64-bit arrays).
+// 2. Integer to float: v * 2^ISHFT, formed in double precision with the exact factor 2^ISHFT,
+//    rounded once to the array type (exact for 64-bit arrays).
 // 3. Records are read a block at a time (integer data swapped for a foreign file); elements
 //    beyond the scan's records or the array's end are not moved.
 
@@ -517,14 +520,14 @@ void LDI4I4(int32_t LUN, std::span<int32_t> ARRAY, int32_t J1, int32_t J2, int32
 
 void LDR4I2(int32_t LUN, std::span<float> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
-  const double f = float_factor(ISHFT);
+  const double f = power_of_two(ISHFT);
   load_elements<int16_t>(LUN, ARRAY, J1, J2, JSTEP, NREC,
                          [f](int16_t v) { return static_cast<float>(static_cast<double>(v) * f); });
 }
 
 void LDR4I4(int32_t LUN, std::span<float> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
-  const double f = float_factor(ISHFT);
+  const double f = power_of_two(ISHFT);
   load_elements<int32_t>(LUN, ARRAY, J1, J2, JSTEP, NREC,
                          [f](int32_t v) { return static_cast<float>(static_cast<double>(v) * f); });
 }
@@ -536,14 +539,14 @@ void LDR4R4(int32_t LUN, std::span<float> ARRAY, int32_t J1, int32_t J2, int32_t
 
 void LDR8I2(int32_t LUN, std::span<double> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
-  const double f = float_factor(ISHFT);
+  const double f = power_of_two(ISHFT);
   load_elements<int16_t>(LUN, ARRAY, J1, J2, JSTEP, NREC,
                          [f](int16_t v) { return static_cast<double>(v) * f; });
 }
 
 void LDR8I4(int32_t LUN, std::span<double> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
-  const double f = float_factor(ISHFT);
+  const double f = power_of_two(ISHFT);
   load_elements<int32_t>(LUN, ARRAY, J1, J2, JSTEP, NREC,
                          [f](int32_t v) { return static_cast<double>(v) * f; });
 }
@@ -585,7 +588,7 @@ void STI2I4(int32_t LUN, std::span<const int16_t> ARRAY, int32_t J1, int32_t J2,
 
 void STI2R4(int32_t LUN, std::span<const int16_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
-  const double f = float_factor(ISHFT);
+  const double f = power_of_two(ISHFT);
   store_elements<float>(LUN, ARRAY, J1, J2, JSTEP,
                         [f](int16_t v) { return static_cast<float>(static_cast<double>(v) * f); });
 }
@@ -604,21 +607,21 @@ void STI4I4(int32_t LUN, std::span<const int32_t> ARRAY, int32_t J1, int32_t J2,
 
 void STI4R4(int32_t LUN, std::span<const int32_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
-  const double f = float_factor(ISHFT);
+  const double f = power_of_two(ISHFT);
   store_elements<float>(LUN, ARRAY, J1, J2, JSTEP,
                         [f](int32_t v) { return static_cast<float>(static_cast<double>(v) * f); });
 }
 
 void STR4I2(int32_t LUN, std::span<const float> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
-  const double f = float_factor(ISHFT);
+  const double f = power_of_two(ISHFT);
   store_elements<int16_t>(LUN, ARRAY, J1, J2, JSTEP,
                           [f](float x) { return truncated<int16_t>(static_cast<double>(x) * f); });
 }
 
 void STR4I4(int32_t LUN, std::span<const float> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
-  const double f = float_factor(ISHFT);
+  const double f = power_of_two(ISHFT);
   store_elements<int32_t>(LUN, ARRAY, J1, J2, JSTEP,
                           [f](float x) { return truncated<int32_t>(static_cast<double>(x) * f); });
 }
@@ -629,14 +632,14 @@ void STR4R4(int32_t LUN, std::span<const float> ARRAY, int32_t J1, int32_t J2, i
 
 void STR8I2(int32_t LUN, std::span<const double> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
-  const double f = float_factor(ISHFT);
+  const double f = power_of_two(ISHFT);
   store_elements<int16_t>(LUN, ARRAY, J1, J2, JSTEP,
                           [f](double x) { return truncated<int16_t>(x * f); });
 }
 
 void STR8I4(int32_t LUN, std::span<const double> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
-  const double f = float_factor(ISHFT);
+  const double f = power_of_two(ISHFT);
   store_elements<int32_t>(LUN, ARRAY, J1, J2, JSTEP,
                           [f](double x) { return truncated<int32_t>(x * f); });
 }

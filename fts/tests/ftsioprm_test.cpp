@@ -457,6 +457,7 @@ TEST_F(ScanFileTest, LoadsConvertByTheirPairOfTypesAndScaleShift) {
        {1073741824, 2147483647},
        {0.5, 2147483647 * std::ldexp(1.0, -31)}},
       {"LDR8R4 widens", 2, 3, 4, {0.1}, {double(float(0.1))}},
+      {"LDR8I2 keeps values below the float range", 0, 3, -165, {768}, {std::ldexp(0.75, -170)}},
   };
   for (const ConversionCase& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -486,6 +487,7 @@ TEST_F(ScanFileTest, StoresConvertByTheirPairOfTypesAndScaleShift) {
       {"STR8I2 fills 15 bits", 3, 0, 0, {0.5, -1.0, 0.99999}, {16384, -32768, 32767}},
       {"STR8I4 fills 31 bits", 3, 1, 0, {0.5, -0.75}, {1073741824, -1610612736}},
       {"STR8R4 rounds to float", 3, 2, 0, {0.1}, {double(float(0.1))}},
+      {"STR8I2 keeps values below the float range", 3, 0, 165, {std::ldexp(0.75, -170)}, {768}},
   };
   for (const ConversionCase& c : kCases) {
     SCOPED_TRACE(c.name);
