@@ -1,5 +1,4 @@
-// ftsarutl: array operation families (add, subtract, multiply, scale, copy, normalise, extremes,
-// rotations, weights).
+// ftsarutl: array operation families: fill, add, scale, gather, dot, extremes, shifts, rotations.
 #include "fts/ftsarutl.hpp"
 
 #include <algorithm>

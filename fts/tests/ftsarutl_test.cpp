@@ -1,5 +1,4 @@
-// Unit tests of the array operation families: strided ranges, fills, sums, products, gathers,
-// dot products, extremes, normalising shifts, rotations and weights.
+// Unit tests of the array operation families, member by member over the four element types.
 #include "fts/ftsarutl.hpp"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// Unit tests of the scan header routines: names, initialisation, merges, texts, calibration
-// pairs, units and the interferogram and spectrum axes.
+// Unit tests of the scan header routines: names, merges, texts, calibration, units, axes.
 #include "fts/ftshdutl.hpp"
 
 #include <gtest/gtest.h>

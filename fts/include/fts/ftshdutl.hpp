@@ -1,5 +1,4 @@
-// ftshdutl: scan header items: names, initialisation, copies and merges, texts, calibration pairs,
-// units, axes.
+// ftshdutl: scan header items: names, copies and merges, texts, calibration pairs, units, axes.
 #pragma once
 
 #include <cstdint>
