@@ -401,10 +401,12 @@ std::string exponent_field(double value, int width, int decimals, int exponent_d
 std::string general11(float value) {
   const double v = value;
   if (!std::isfinite(v)) return right_aligned(non_finite_text(v), 11);
-  if (v != 0) {
-    const int x = rounded_exponent(v, 4);
-    if (x >= -1 && x <= 3) return fixed_field(v, 7, 3 - x) + "    ";
-  }
+  // Zero takes the fixed form with three decimals, as in the fit-values layouts.
+  if (v == 0) return fixed_field(v, 7, 3) + "    ";
+  const int x = rounded_exponent(v, 4);
+  // From 1000 up no decimals are left, but the point stays (1234.0 is written "1234.").
+  if (x == 3) return fixed_field(v, 6, 0) + ".    ";
+  if (x >= -1 && x < 3) return fixed_field(v, 7, 3 - x) + "    ";
   return exponent_field(v, 11, 4, 2);
 }
 
