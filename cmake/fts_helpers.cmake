@@ -18,3 +18,18 @@ function(fts_unit_test name)
     PROPERTIES LABELS "${T_LABELS}"
     DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# fts_e2e_test(<program>): the end-to-end cases of a program, <program>/tests/<program>_e2e_test.cpp,
+# run against the built executable (built first) and labelled e2e and <program>.
+function(fts_e2e_test program)
+  set(name ${program}_e2e_test)
+  add_executable(${name} tests/${name}.cpp)
+  fts_target_defaults(${name})
+  target_link_libraries(${name} PRIVATE fts_testing GTest::gtest_main)
+  add_dependencies(${name} ${program})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+    PROPERTIES LABELS "e2e;${program}"
+    DISCOVERY_TIMEOUT 60)
+endfunction()
