@@ -84,6 +84,14 @@ std::string file_name(const std::string& answer) {
   return end == std::string::npos ? std::string() : answer.substr(0, end + 1);
 }
 
+// Checks that the name of the ROLE file ("INPUT" or "OUTPUT") is given and fits the 128
+// characters of a file name (diagnostic written).
+bool usable_name(const std::string& name, const std::string& role) {
+  if (name.empty()) return fail(11, "NO " + role + " FILE NAME GIVEN");
+  if (name.size() > kMaxName) return fail(10, role + " FILE NAME LONGER THAN 128 CHARACTERS");
+  return true;
+}
+
 // Closes FILE when it goes out of scope.
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -292,7 +300,7 @@ bool smooth_files(const Answers& answers) {
   const std::string out_name = file_name(answers.output);
 
   // Input: an existing text file.
-  if (in_name.size() > kMaxName) return fail(10, "FILE NAME LONGER THAN 128 CHARACTERS");
+  if (!usable_name(in_name, "INPUT")) return false;
   std::error_code ec;
   if (std::filesystem::is_directory(in_name, ec)) {
     return fail(4, "CANNOT OPEN INPUT FILE: " + in_name);
@@ -305,9 +313,7 @@ bool smooth_files(const Answers& answers) {
   }
 
   // Output: a new text file.
-  if (out_name.size() > kMaxName) {
-    return fail(10, "FILE NAME LONGER THAN 128 CHARACTERS");
-  }
+  if (!usable_name(out_name, "OUTPUT")) return false;
   errno = 0;
   std::FILE* out = std::fopen(out_name.c_str(), "wx");
   if (out == nullptr) {

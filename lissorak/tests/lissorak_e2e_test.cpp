@@ -33,6 +33,8 @@ constexpr const char* kFileCases[] = {
     "first_record_unreadable",   // diagnostic, no output file left
     "missing_input",             // diagnostic, no output file
     "output_exists",             // diagnostic, the existing file unchanged
+    "no_input_name",             // a blank answer names no file
+    "output_name_too_long",      // more than 128 characters (trailing blanks do not count)
     "gap_not_a_number",          // diagnostic before any file is opened
     "gap_null_value",            // a null answer is no number either
     "eof_at_input_name",         // end of standard input at each question
@@ -56,6 +58,14 @@ TEST(LissorakChain, SmoothsTheOutputOfAnEarlierRun) {
   const ft::Case c{.name = "rerun_output", .setup = [](const std::filesystem::path& dir) {
                      ft::write_file(dir / "fit.txt",
                                     ft::read_file(kCases / "kelvoras_long_layout.out.smooth.txt"));
+                   }};
+  EXPECT_TRUE(ft::run_case("lissorak", kCases, c));
+}
+
+// A folder is no input file.
+TEST(LissorakFolder, IsRefusedAsInput) {
+  const ft::Case c{.name = "input_is_folder", .setup = [](const std::filesystem::path& dir) {
+                     std::filesystem::create_directory(dir / "data");
                    }};
   EXPECT_TRUE(ft::run_case("lissorak", kCases, c));
 }
