@@ -57,7 +57,6 @@ class Smoother {
   using Writer = std::function<void(const Record&)>;
   Smoother(double max_gap_days, Writer write) : max_gap_(max_gap_days), write_(std::move(write)) {}
   void add(const Record& r);  // one more record, in file order
-  int buffered() const { return count_; }
 
  private:
   void flush();
