@@ -199,3 +199,13 @@ TEST(Resampling, BuildsFreshPolynomialsOnEveryCallEvenInCellZero) {
   EXPECT_EQ(second[3], polynomial_value(b, 20.4, 0));
   EXPECT_EQ(sample_at(a, pos, 0), first);
 }
+
+TEST(Resampling, WithZeroSpacingGivesNotANumberRatherThanFailing) {
+  const auto x = noise(40, 8);
+  const std::vector<double> xout = {20.5, 20.5, 21.0};
+  for (int order = 0; order <= 2; ++order) {
+    std::vector<float> out(3, 0.0f);
+    SAMPLE(x, xout, out, 3, 20.5, 0.0, order, 0);
+    for (float v : out) EXPECT_TRUE(std::isnan(v)) << "order " << order;
+  }
+}
