@@ -64,12 +64,13 @@ int32_t day_of(double t) {
   return static_cast<int32_t>(day);
 }
 
-// Writes the one-line diagnostic of a failed run on a line of its own (the cursor stands behind
-// the last prompt) and returns false.
+// Writes the diagnostic of a failed run on a line of its own (the cursor stands behind the last
+// prompt), then the line "#ERROR" that ends every failed run of the suite, and returns false.
 bool fail(int number, std::string_view text) {
   textio::put_line("");
   textio::put_line(" #LISSORAK " + textio::zero_padded_field(number, 2) + "> - " +
                    std::string(text));
+  textio::put_line("#ERROR");
   return false;
 }
 

@@ -379,14 +379,14 @@ TEST(Ask, StopsWithADiagnosticWhenAnAnswerIsMissingOrNotANumber) {
     int prompts;       // prompts written
   };
   const Case kCases[] = {
-      {"", "\n #LISSORAK 01> - END OF INPUT\n", 1},
-      {"a\n", "\n #LISSORAK 01> - END OF INPUT\n", 2},
-      {"a\nb\n", "\n #LISSORAK 01> - END OF INPUT\n", 3},
-      {"a\nb\ny\n", "\n #LISSORAK 01> - END OF INPUT\n", 4},
-      {"a\nb\ny\n\n", "\n #LISSORAK 01> - END OF INPUT\n", 4},
-      {"a\nb\ny\nten\n", "\n #LISSORAK 02> - MAXIMUM DELTA TIME NOT A NUMBER\n", 4},
-      {"a\nb\ny\n,\n", "\n #LISSORAK 02> - MAXIMUM DELTA TIME NOT A NUMBER\n", 4},
-      {"a\nb\ny\n/\n", "\n #LISSORAK 02> - MAXIMUM DELTA TIME NOT A NUMBER\n", 4},
+      {"", "\n #LISSORAK 01> - END OF INPUT\n#ERROR\n", 1},
+      {"a\n", "\n #LISSORAK 01> - END OF INPUT\n#ERROR\n", 2},
+      {"a\nb\n", "\n #LISSORAK 01> - END OF INPUT\n#ERROR\n", 3},
+      {"a\nb\ny\n", "\n #LISSORAK 01> - END OF INPUT\n#ERROR\n", 4},
+      {"a\nb\ny\n\n", "\n #LISSORAK 01> - END OF INPUT\n#ERROR\n", 4},
+      {"a\nb\ny\nten\n", "\n #LISSORAK 02> - MAXIMUM DELTA TIME NOT A NUMBER\n#ERROR\n", 4},
+      {"a\nb\ny\n,\n", "\n #LISSORAK 02> - MAXIMUM DELTA TIME NOT A NUMBER\n#ERROR\n", 4},
+      {"a\nb\ny\n/\n", "\n #LISSORAK 02> - MAXIMUM DELTA TIME NOT A NUMBER\n#ERROR\n", 4},
   };
   const std::string prompts[] = {
       " INPUT FILENAME: ", " OUTPUT FILENAME: ", " Filter out negative values [Y/N] : ",
