@@ -531,21 +531,22 @@ TEST(Sun, AgreesWithTheAlmanacSunOverAYearAtMidLatitudes) {
 // ---------------------------------------------------------------------------------------------
 // Observer geometry.
 
-TEST(Horizon, PutsABodyOnTheMeridianAtTheZenithWithoutFail) {
+TEST(Horizon, PutsABodyAtTheZenithWithoutFailing) {
+  // Hour angle 0 and declination equal to the latitude; at Greenwich the hour angle is exactly
+  // 0, and for these latitudes cos^2 + sin^2 rounds to just above 1.
   constexpr double kJde = 2451545.0;
   double theta = 0;
   SIDAPP(kJde, theta);
   struct Case {
     double lat, lon;
   };
-  constexpr Case kCases[] = {{0, 0}, {47.8, -11}, {-35, 70}, {89.5, 120}};
+  constexpr Case kCases[] = {{2.5, 0}, {23.8, 0}, {0, 0}, {47.8, -11}, {-35, 70}, {89.5, 120}};
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.lat);
-    // Hour angle 0 and declination equal to the latitude.
-    const double ra = theta - c.lon * kDeg;
+    const double ra = theta - c.lon * kPi / 180.0;
     double az = 0;
     double el = 0;
-    HORIZON(kJde, c.lat, c.lon, ra, c.lat * kDeg, az, el);
+    HORIZON(kJde, c.lat, c.lon, ra, c.lat * kPi / 180.0, az, el);
     EXPECT_NEAR(el, kPi / 2, 1e-7);
     EXPECT_TRUE(std::isfinite(az));
     EXPECT_GE(az, 0);
