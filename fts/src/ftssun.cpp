@@ -33,10 +33,7 @@ constexpr double kAxisRatio = 0.9966471868221031;
 // Arc-seconds in pi radians.
 constexpr double kArcsecPerPi = 648000.0;
 
-// Truncation toward zero and the fractional part with the sign of X.
-double INT(double x) {
-  return std::trunc(x);
-}
+// The fractional part of X, with the sign of X.
 double frac(double x) {
   return x - std::trunc(x);
 }
@@ -109,12 +106,12 @@ double month_length(double month, double year) {
 
 // ADJUST: reduce an angle modulo 2 pi, keeping its sign.
 // Given and returned:
-//            X        angle (radians); returned as s (|X| - INT(|X| / 2 pi) 2 pi), s the sign
+//            X        angle (radians); returned as s (|X| - trunc(|X| / 2 pi) 2 pi), s the sign
 // Notes: the result lies strictly inside (-2 pi, 2 pi); a negative angle stays negative.
 void ADJUST(double& X) {
   const double s = X >= 0.0 ? 1.0 : -1.0;
   const double a = std::fabs(X);
-  X = s * (a - INT(a / kTwoPi) * kTwoPi);
+  X = s * (a - std::trunc(a / kTwoPi) * kTwoPi);
 }
 
 // JULIAN: Julian Date of a calendar date and hour.
@@ -134,11 +131,11 @@ void JULIAN(double YEAR, double MONTH, double DAY, double HOUR, double& JD) {
     y = YEAR - 1.0;
     m = MONTH + 12.0;
   }
-  double jd = INT(365.25 * y) + INT(30.6001 * (m + 1.0)) + d + 1720994.5;
+  double jd = std::trunc(365.25 * y) + std::trunc(30.6001 * (m + 1.0)) + d + 1720994.5;
   // Gregorian correction from the switch on (the threshold is 1582.1015 at 32-bit precision).
   if (YEAR + MONTH / 100.0 + d / 10000.0 >= 1582.1014404296875) {
-    const double a = INT(y / 100.0);
-    const double b = 2.0 - a + INT(0.25 * a);
+    const double a = std::trunc(y / 100.0);
+    const double b = 2.0 - a + std::trunc(0.25 * a);
     jd = jd + b;
   }
   JD = jd;
@@ -152,22 +149,22 @@ void JULIAN(double YEAR, double MONTH, double DAY, double HOUR, double& JD) {
 //        handled.
 void DAYJUL(double JD, double& YEAR, double& MONTH, double& DAY, double& HOUR) {
   const double j = JD + 0.5;
-  const double z = INT(j);
+  const double z = std::trunc(j);
   const double f = frac(j);
   // Undo the Gregorian correction.
   double a = z;
   if (z >= 2299161.0) {
-    const double alpha = INT((z - 1867216.25) / 36524.25);
-    a = z + 1.0 + alpha - INT(0.25 * alpha);
+    const double alpha = std::trunc((z - 1867216.25) / 36524.25);
+    a = z + 1.0 + alpha - std::trunc(0.25 * alpha);
   }
   // Years and months of the March-based calendar.
   const double b = a + 1524.0;
-  const double c = INT((b - 122.0999984741211) / 365.25);
-  const double ep = INT(365.25 * c);
-  const double e = INT((b - ep) / 30.600099563598633);
-  const double d = b - ep - INT(30.600099563598633 * e) + f;
+  const double c = std::trunc((b - 122.0999984741211) / 365.25);
+  const double ep = std::trunc(365.25 * c);
+  const double e = std::trunc((b - ep) / 30.600099563598633);
+  const double d = b - ep - std::trunc(30.600099563598633 * e) + f;
   HOUR = 24.0 * frac(d);
-  DAY = INT(d);
+  DAY = std::trunc(d);
   MONTH = e < 13.5 ? e - 1.0 : e - 13.0;
   YEAR = MONTH > 2.5 ? c - 4716.0 : c - 4715.0;
 }
@@ -200,7 +197,7 @@ void JU2JE(double JD, double& JDE) {
   double day = 0;
   double hour = 0;
   DAYJUL(JD, year, month, day, hour);
-  const double m0 = INT(month);
+  const double m0 = std::trunc(month);
   double dt = 0;
   DELTAT(year, dt);
   hour = hour + dt / 60.0;
@@ -249,7 +246,7 @@ void JE2JU(double JDE, double& JD, double& JD0) {
   }
   JULIAN(year, month, day, hour, JD);
   // Julian Days begin at noon: 0h UT lies half a day before or after the integer part.
-  JD0 = frac(JD) < 0.5 ? INT(JD) - 1.0 + 0.5 : INT(JD) + 0.5;
+  JD0 = frac(JD) < 0.5 ? std::trunc(JD) - 1.0 + 0.5 : std::trunc(JD) + 0.5;
 }
 
 // GEOSUN: the sun's mean elements.
