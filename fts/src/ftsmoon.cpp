@@ -1,7 +1,7 @@
 // ftsmoon: lunar ephemeris: the moon's position, elevation and illuminated fraction.
 //
-// Reference: J. Meeus, Astronomical Formulae for Calculators, 4th ed. (Willmann-Bell, 1988),
-// ch. 30 (position of the moon) and ch. 31 (illuminated fraction of the moon's disk).
+// Reference: J. Meeus, Astronomical Formulae for Calculators, 4th ed. (Willmann-Bell, 1988):
+// the position of the moon and the illuminated fraction of its disk.
 #include "fts/ftsmoon.hpp"
 
 #include <cmath>

@@ -1,8 +1,8 @@
 // ftssun: solar ephemeris: time scales, Julian dates, the sun's position, observer geometry.
 //
 // Reference for the whole module: J. Meeus, Astronomical Formulae for Calculators, 4th ed.
-// (Willmann-Bell, 1988): Julian Day (ch. 3), sidereal time (ch. 7), coordinate transformations
-// (ch. 8), nutation (ch. 15), solar coordinates (ch. 18), parallax (ch. 10 and 30).
+// (Willmann-Bell, 1988): Julian Day, sidereal time, coordinate transformations, nutation, solar
+// coordinates, parallax.
 #include "fts/ftssun.hpp"
 
 #include <cmath>
