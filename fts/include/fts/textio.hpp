@@ -121,10 +121,10 @@ class FreeReader {
   std::string line_;
   std::size_t pos_ = 0;
   bool have_line_ = false;
-  bool after_value_ = false;    // a value was taken and its separator not yet passed
+  bool after_value_ = false;  // a value was taken and its separator not yet passed
   bool slash_seen_ = false;
-  int repeat_left_ = 0;         // copies of REPEAT_TEXT_ still to hand out
-  std::string repeat_text_;     // empty for r* (null values)
+  int repeat_left_ = 0;      // copies of REPEAT_TEXT_ still to hand out
+  std::string repeat_text_;  // empty for r* (null values)
 };
 
 // Single-value parsers shared by the dialogue routines: the whole of TEXT must be the number
