@@ -420,10 +420,9 @@ std::string exponent_field(double value, int width, int decimals, int exponent_d
 std::string general11(float value) {
   const double v = value;
   if (!std::isfinite(v)) return right_aligned(non_finite_text(v), 11);
-  if (v != 0) {
-    const int x = rounded_exponent(v, 4);
-    if (x >= -1 && x <= 3) return fixed_field(v, 7, 3 - x) + "    ";
-  }
+  // Zero is written like a value from 1 up: 0.000.
+  const int x = v == 0 ? 0 : rounded_exponent(v, 4);
+  if (x >= -1 && x <= 3) return fixed_field(v == 0 ? 0.0 : v, 7, 3 - x) + "    ";
   return exponent_field(v, 11, 4, 2);
 }
 
