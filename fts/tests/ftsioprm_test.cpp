@@ -9,6 +9,8 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -163,9 +165,25 @@ struct AnyArray {
   }
 };
 
+// An error stop inside a test ends the process with status 0, which would pass for a success:
+// such an exit fails the run instead, unless a death test expects it.
+bool in_test = false;
+bool exit_expected = false;
+void refuse_unexpected_exit() {
+  if (in_test && !exit_expected) {
+    std::fputs("the run ended inside a test\n", stderr);
+    std::_Exit(1);
+  }
+}
+[[maybe_unused]] const int kExitGuard = std::atexit(refuse_unexpected_exit);
+
 class ScanFileTest : public ::testing::Test {
  protected:
-  void TearDown() override { lun::close_all(); }
+  void SetUp() override { in_test = true; }
+  void TearDown() override {
+    lun::close_all();
+    in_test = false;
+  }
 
   // Writes BYTES as a file and opens it on unit kIn.
   void open_input(const Bytes& bytes, const std::string& name = "in.dat") {
@@ -645,6 +663,7 @@ TEST_F(ScanFileTest, DispatchersIgnoreAPairOutsideTheirTables) {
 // The log goes to standard output; in the child of a death test it is sent to standard error,
 // where the test looks for it.
 void log_to_stderr() {
+  exit_expected = true;
   dup2(2, 1);
 }
 

@@ -10,6 +10,8 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -88,9 +90,25 @@ double le_element(const Bytes& b, std::size_t off, std::size_t k, int32_t type) 
   return std::bit_cast<float>(v);
 }
 
+// An error stop inside a test ends the process with status 0, which would pass for a success:
+// such an exit fails the run instead, unless a death test expects it.
+bool in_test = false;
+bool exit_expected = false;
+void refuse_unexpected_exit() {
+  if (in_test && !exit_expected) {
+    std::fputs("the run ended inside a test\n", stderr);
+    std::_Exit(1);
+  }
+}
+[[maybe_unused]] const int kExitGuard = std::atexit(refuse_unexpected_exit);
+
 class ScanAccessTest : public ::testing::Test {
  protected:
-  void TearDown() override { lun::close_all(); }
+  void SetUp() override { in_test = true; }
+  void TearDown() override {
+    lun::close_all();
+    in_test = false;
+  }
 
   void open_input(const Bytes& bytes, const std::string& name = "in.dat") {
     fts::testing::write_bytes(dir_ / name, bytes);
@@ -124,7 +142,9 @@ Bytes three_scans(bool big_endian = false) {
   ScanFileBytes f(big_endian);
   const int32_t sizes[] = {10, 300, 5};
   for (int32_t n = 1; n <= 3; ++n) {
-    f.add_header(scan_items(0, 0, sizes[n - 1], n));
+    HeaderItems items = scan_items(0, 0, sizes[n - 1], n);
+    items[QQBORD - 1] = big_endian ? 0 : 1;
+    f.add_header(items);
     f.add_data(ramp16(sizes[n - 1], 100 * n + 1));
   }
   return f.bytes();
@@ -878,6 +898,7 @@ TEST_F(ScanAccessTest, WalkingIntoAScanCutShortStopsTheRun) {
   open_input(f.bytes(), "cut.dat");
   EXPECT_EXIT(
       {
+        exit_expected = true;
         dup2(2, 1);  // the log, to where the death test looks
         Header h;
         int32_t curscn = 1;
