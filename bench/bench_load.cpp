@@ -14,6 +14,7 @@
 
 #include "fts/ftsiface.hpp"
 #include "fts/ftsioprm.hpp"
+#include "fts/ftsioutl.hpp"
 #include "fts/header.hpp"
 #include "fts/lun.hpp"
 
@@ -56,17 +57,13 @@ ScanFile make_file(int32_t type) {
   }
   int32_t ierr = 0;
   fts::OPFOUT(kUnit, f.path.string(), ierr);
-  fts::Header h;
-  h(fts::QQDTYP) = type;
-  h(fts::QQDKND) = 0;
-  h(fts::QQFLEN) = records;
-  h(fts::QQDSIZ) = kPoints;
-  h(fts::QQILEN) = kPoints;
-  h(fts::QQDSCL) = type == 0 ? 1 : 0;
+  fts::Header ah, h;
+  ah(fts::QQDTYP) = 2;
+  ah(fts::QQDKND) = 0;
+  ah(fts::QQDSIZ) = kPoints;
+  ah(fts::QQILEN) = kPoints;
   for (int32_t s = 0; s < f.scans; ++s) {
-    fts::STORHD(kUnit, h);
-    // A float array of magnitude below 1 stored with shift 0 (16-bit) or its exponent (float).
-    fts::STWORD(kUnit, type, std::span<const float>(values), 2, 1, kPoints, 1, 0);
+    fts::PUTINT(kUnit, h, values, ah, type, 0, 1, kPoints, ierr);
   }
   fts::lun::close(kUnit);
   return f;
@@ -103,23 +100,27 @@ void read_plain(benchmark::State& state, int32_t type) {
   report(state, f);
 }
 
-// The load path: every header read, every interferogram loaded into a float array.
+// The load path of the programs: every scan found by GETHDR and its interferogram loaded into
+// a float array by GETINT.
 void load_scans(benchmark::State& state, int32_t type) {
   const ScanFile& f = file_of(type);
   std::vector<float> array(kPoints);
   for (auto _ : state) {
     int32_t ierr = 0;
     fts::OPFINP(kUnit, f.path.string(), ierr);
-    fts::Header h;
-    for (int32_t s = 0; s < f.scans; ++s) {
+    fts::Header h, ah;
+    int32_t curscn = 1;
+    for (int32_t s = 1; s <= f.scans; ++s) {
       int32_t ieof = 0;
-      fts::LOADHD(kUnit, h, ieof);
-      if (ieof != 0) break;
-      fts::LDWORD(kUnit, h(fts::QQDTYP), std::span<float>(array), 2, 1, h(fts::QQDSIZ), 1,
-                  h(fts::QQFLEN), h(fts::QQDSCL));
+      fts::GETHDR(kUnit, h, curscn, s, ierr, ieof);
+      if (ierr != 0 || ieof != 0) break;
+      fts::GETINT(kUnit, h, array, ah, 2, 0, 1, kPoints, ierr);
+      if (ierr != 0) break;
+      ++curscn;
       benchmark::DoNotOptimize(array.data());
     }
     fts::lun::close(kUnit);
+    if (curscn != f.scans + 1) state.SkipWithError("scans not loaded");
   }
   report(state, f);
 }
