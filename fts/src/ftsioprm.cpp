@@ -494,30 +494,35 @@ void STWORD(int32_t LUN, int32_t FTYP, ConstElementArray ARRAY, int32_t ATYP, in
 // 3. Records are read a block at a time (integer data swapped for a foreign file); elements
 //    beyond the scan's records or the array's end are not moved.
 
+// LDI2I2: 16-bit file data into a 16-bit array, shifted by ISHFT.
 void LDI2I2(int32_t LUN, std::span<int16_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
   with_integer_shift<int16_t>(
       ISHFT, [&](auto shift) { load_elements<int16_t>(LUN, ARRAY, J1, J2, JSTEP, NREC, shift); });
 }
 
+// LDI2I4: 32-bit file data into a 16-bit array, shifted by ISHFT (S - 16).
 void LDI2I4(int32_t LUN, std::span<int16_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
   with_integer_shift<int16_t>(
       ISHFT, [&](auto shift) { load_elements<int32_t>(LUN, ARRAY, J1, J2, JSTEP, NREC, shift); });
 }
 
+// LDI4I2: 16-bit file data into a 32-bit array, shifted by ISHFT (S + 16).
 void LDI4I2(int32_t LUN, std::span<int32_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
   with_integer_shift<int32_t>(
       ISHFT, [&](auto shift) { load_elements<int16_t>(LUN, ARRAY, J1, J2, JSTEP, NREC, shift); });
 }
 
+// LDI4I4: 32-bit file data into a 32-bit array, shifted by ISHFT.
 void LDI4I4(int32_t LUN, std::span<int32_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
   with_integer_shift<int32_t>(
       ISHFT, [&](auto shift) { load_elements<int32_t>(LUN, ARRAY, J1, J2, JSTEP, NREC, shift); });
 }
 
+// LDR4I2: 16-bit file data into a float array: v * 2^ISHFT rounded once to float.
 void LDR4I2(int32_t LUN, std::span<float> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
   const double f = power_of_two(ISHFT);
@@ -525,6 +530,7 @@ void LDR4I2(int32_t LUN, std::span<float> ARRAY, int32_t J1, int32_t J2, int32_t
                          [f](int16_t v) { return static_cast<float>(static_cast<double>(v) * f); });
 }
 
+// LDR4I4: 32-bit file data into a float array: v * 2^ISHFT rounded once to float.
 void LDR4I4(int32_t LUN, std::span<float> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
   const double f = power_of_two(ISHFT);
@@ -532,11 +538,13 @@ void LDR4I4(int32_t LUN, std::span<float> ARRAY, int32_t J1, int32_t J2, int32_t
                          [f](int32_t v) { return static_cast<float>(static_cast<double>(v) * f); });
 }
 
+// LDR4R4: float file data into a float array, copied.
 void LDR4R4(int32_t LUN, std::span<float> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC) {
   load_elements<float>(LUN, ARRAY, J1, J2, JSTEP, NREC, [](float v) { return v; });
 }
 
+// LDR8I2: 16-bit file data into a 64-bit array: v * 2^ISHFT, exact.
 void LDR8I2(int32_t LUN, std::span<double> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
   const double f = power_of_two(ISHFT);
@@ -544,6 +552,7 @@ void LDR8I2(int32_t LUN, std::span<double> ARRAY, int32_t J1, int32_t J2, int32_
                          [f](int16_t v) { return static_cast<double>(v) * f; });
 }
 
+// LDR8I4: 32-bit file data into a 64-bit array: v * 2^ISHFT, exact.
 void LDR8I4(int32_t LUN, std::span<double> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
   const double f = power_of_two(ISHFT);
@@ -551,6 +560,7 @@ void LDR8I4(int32_t LUN, std::span<double> ARRAY, int32_t J1, int32_t J2, int32_
                          [f](int32_t v) { return static_cast<double>(v) * f; });
 }
 
+// LDR8R4: float file data into a 64-bit array, widened exactly.
 void LDR8R4(int32_t LUN, std::span<double> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC) {
   load_elements<float>(LUN, ARRAY, J1, J2, JSTEP, NREC,
@@ -574,18 +584,21 @@ void LDR8R4(int32_t LUN, std::span<double> ARRAY, int32_t J1, int32_t J2, int32_
 // 4. The records written are the selection's element count divided by the elements per record,
 //    rounded up: the QQFLEN of the header written before.
 
+// STI2I2: a 16-bit array as 16-bit file data, shifted by ISHFT.
 void STI2I2(int32_t LUN, std::span<const int16_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
   with_integer_shift<int16_t>(
       ISHFT, [&](auto shift) { store_elements<int16_t>(LUN, ARRAY, J1, J2, JSTEP, shift); });
 }
 
+// STI2I4: a 16-bit array as 32-bit file data, shifted by ISHFT (S + 16).
 void STI2I4(int32_t LUN, std::span<const int16_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
   with_integer_shift<int32_t>(
       ISHFT, [&](auto shift) { store_elements<int32_t>(LUN, ARRAY, J1, J2, JSTEP, shift); });
 }
 
+// STI2R4: a 16-bit array as float file data: v * 2^ISHFT rounded to float.
 void STI2R4(int32_t LUN, std::span<const int16_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
   const double f = power_of_two(ISHFT);
@@ -593,18 +606,21 @@ void STI2R4(int32_t LUN, std::span<const int16_t> ARRAY, int32_t J1, int32_t J2,
                         [f](int16_t v) { return static_cast<float>(static_cast<double>(v) * f); });
 }
 
+// STI4I2: a 32-bit array as 16-bit file data, shifted by ISHFT (S - 16).
 void STI4I2(int32_t LUN, std::span<const int32_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
   with_integer_shift<int16_t>(
       ISHFT, [&](auto shift) { store_elements<int16_t>(LUN, ARRAY, J1, J2, JSTEP, shift); });
 }
 
+// STI4I4: a 32-bit array as 32-bit file data, shifted by ISHFT.
 void STI4I4(int32_t LUN, std::span<const int32_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
   with_integer_shift<int32_t>(
       ISHFT, [&](auto shift) { store_elements<int32_t>(LUN, ARRAY, J1, J2, JSTEP, shift); });
 }
 
+// STI4R4: a 32-bit array as float file data: v * 2^ISHFT rounded to float.
 void STI4R4(int32_t LUN, std::span<const int32_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
   const double f = power_of_two(ISHFT);
@@ -612,6 +628,7 @@ void STI4R4(int32_t LUN, std::span<const int32_t> ARRAY, int32_t J1, int32_t J2,
                         [f](int32_t v) { return static_cast<float>(static_cast<double>(v) * f); });
 }
 
+// STR4I2: a float array as 16-bit file data: x * 2^ISHFT truncated toward zero.
 void STR4I2(int32_t LUN, std::span<const float> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
   const double f = power_of_two(ISHFT);
@@ -619,6 +636,7 @@ void STR4I2(int32_t LUN, std::span<const float> ARRAY, int32_t J1, int32_t J2, i
                           [f](float x) { return truncated<int16_t>(static_cast<double>(x) * f); });
 }
 
+// STR4I4: a float array as 32-bit file data: x * 2^ISHFT truncated toward zero.
 void STR4I4(int32_t LUN, std::span<const float> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
   const double f = power_of_two(ISHFT);
@@ -626,10 +644,12 @@ void STR4I4(int32_t LUN, std::span<const float> ARRAY, int32_t J1, int32_t J2, i
                           [f](float x) { return truncated<int32_t>(static_cast<double>(x) * f); });
 }
 
+// STR4R4: a float array as float file data, copied.
 void STR4R4(int32_t LUN, std::span<const float> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP) {
   store_elements<float>(LUN, ARRAY, J1, J2, JSTEP, [](float x) { return x; });
 }
 
+// STR8I2: a 64-bit array as 16-bit file data: x * 2^ISHFT truncated toward zero.
 void STR8I2(int32_t LUN, std::span<const double> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
   const double f = power_of_two(ISHFT);
@@ -637,6 +657,7 @@ void STR8I2(int32_t LUN, std::span<const double> ARRAY, int32_t J1, int32_t J2, 
                           [f](double x) { return truncated<int16_t>(x * f); });
 }
 
+// STR8I4: a 64-bit array as 32-bit file data: x * 2^ISHFT truncated toward zero.
 void STR8I4(int32_t LUN, std::span<const double> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
   const double f = power_of_two(ISHFT);
@@ -644,6 +665,7 @@ void STR8I4(int32_t LUN, std::span<const double> ARRAY, int32_t J1, int32_t J2, 
                           [f](double x) { return truncated<int32_t>(x * f); });
 }
 
+// STR8R4: a 64-bit array as float file data, rounded to the nearest float.
 void STR8R4(int32_t LUN, std::span<const double> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP) {
   store_elements<float>(LUN, ARRAY, J1, J2, JSTEP, [](double x) { return static_cast<float>(x); });
 }

@@ -802,6 +802,8 @@ TEST_F(ScanAccessTest, EntryPointsRefuseTheOtherKindAndChainTheirMessages) {
   const Header interferogram = header_of(scan_items(0, 0, 10, 2));
   const Header float_spectrum = header_of(spectrum_items(2));
   const Header float_interferogram = header_of(scan_items(2, 0, 10, 2));
+  Header unknown_unit = spectrum;
+  unknown_unit(QQSSUN) = 7;  // no axis: every position lies at an infinite point index
   double w1 = 0, w2 = 0;
   SPTRNG(spectrum, w1, w2);
   std::vector<float> a(200, 1.0f);
@@ -834,6 +836,11 @@ TEST_F(ScanAccessTest, EntryPointsRefuseTheOtherKindAndChainTheirMessages) {
          GETSPT(kIn, spectrum, a, ah, 2, 0, w1 - 1000, w2, ierr);
        },
        log_lines({"UPDHDR   06> - ILLEGAL RANGE SPECIFICATION", "LDINDX   03>", "GETSPT   02>"})},
+      {"GETSPT of a spectrum without a known sample unit",
+       [&](Header&, Header& ah, int32_t& ierr) {
+         GETSPT(kIn, unknown_unit, a, ah, 2, 0, w1, w2, ierr);
+       },
+       log_lines({"UPDHDR   07> - RANGE NOT IN DATA", "LDINDX   03>", "GETSPT   02>"})},
       {"PUTINT of a spectrum",
        [&](Header& h, Header&, int32_t& ierr) {
          PUTINT(kOut, h, a, float_spectrum, 0, 0, 1, 10, ierr);
