@@ -475,6 +475,12 @@ TEST(LoadFailure, RejectsTheScanButKeepsItsNarrowing) {
   EXPECT_TRUE(averages("load_failure", scans, average({{scans[0]}, {scans[2]}}, 1, 150)));
 }
 
+TEST(LoadFailure, ThatNarrowsTheRangeToNothingLeavesNoMeanToWrite) {
+  // A scan of no points narrows the range to nothing and then fails to load.
+  std::vector<Scan> scans = {real_scan(64, 32, 1), real_scan(0, 0, 2)};
+  EXPECT_TRUE(writes_no_mean("output_range_empty", scans));
+}
+
 TEST(Template, IsTheFirstScanThatLoads) {
   // Scan 1 holds 64-bit floats, which no file may: its load fails and scan 2 becomes the
   // template.
@@ -547,6 +553,14 @@ TEST(Ranges, FaultyAnswersStopTheRun) {
     SCOPED_TRACE(name);
     EXPECT_TRUE(writes_no_mean(name, numbered_scans(3)));
   }
+}
+
+TEST(Ranges, StopAtAScanFileThatCannotBeWalked) {
+  // The second header claims -1 data records.
+  std::string file = scan_file(numbered_scans(3));
+  for (std::size_t k = 0; k < 4; ++k) file[2 * kRecord + 136 + k] = '\xff';
+  const std::string nothing;
+  EXPECT_TRUE(ft::run_case("combirax", kCases, scan_case("bad_record_count", file, &nothing)));
 }
 
 TEST(Ranges, ZeroAtOnceWritesNothing) {
