@@ -19,7 +19,6 @@
 namespace fts {
 namespace {
 
-constexpr double kExact = 0.0;
 constexpr double kFloat = 1e-6;  // a few 32-bit roundings, relative
 constexpr double kLoose = 1e-4;  // a 32-bit solve of a tall or ill-conditioned problem, relative
 // Backward error of a 32-bit orthogonal solve, relative to |A| (|A| |x| + |b| + |r|).
