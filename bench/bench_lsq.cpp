@@ -1,5 +1,4 @@
-// bench_lsq: cost of the fit's least-squares step, NNLS + HFTI + COVAR on a 4096 x 3 problem,
-// beside a plain count of its floating-point operations.
+// bench_lsq: cost of NNLS + HFTI + COVAR on a 4096 x 3 problem, beside its operation count.
 #include <benchmark/benchmark.h>
 
 #include <cmath>

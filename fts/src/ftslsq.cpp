@@ -1,5 +1,4 @@
-// ftslsq: least-squares solvers (Householder transforms, Givens rotations, NNLS, HFTI) and
-// covariance.
+// ftslsq: least-squares solvers (Householder, Givens, NNLS, HFTI) and their covariance.
 //
 // H12, G1, G2, DIFF, NNLS and HFTI follow C. L. Lawson and R. J. Hanson, Solving Least Squares
 // Problems (Prentice-Hall, 1974): H12 and the Householder transformation in chapter 10, G1 and
@@ -20,11 +19,13 @@ namespace fts {
 
 namespace {
 
-constexpr float kNnlsFactor =
-    0.01f;  // NNLS: a new column must stand out of the solution set by this
-constexpr float kHftiFactor =
-    0.001f;                         // HFTI: column lengths are recomputed when they fall this far
-constexpr float kUnlimited = 2.0f;  // NNLS: step length that marks "no coefficient reaches 0"
+// NNLS: a new column must stand out of the solution set by this fraction of its new diagonal.
+constexpr float kNnlsFactor = 0.01f;
+// HFTI: the updated column lengths are kept while the largest stays above this fraction of the
+// largest at the last full computation.
+constexpr float kHftiFactor = 0.001f;
+// NNLS: a step length that marks "no coefficient reaches 0".
+constexpr float kUnlimited = 2.0f;
 
 // A column-major matrix with leading dimension ld, indexed from 1: the one place where the
 // 1-based indices of the interfaces become storage offsets.
@@ -69,21 +70,51 @@ bool holds_matrix(std::size_t size, int32_t ld, int32_t rows, int32_t cols) {
   return inside(size, (static_cast<int64_t>(cols) - 1) * ld + rows - 1);
 }
 
-// The Householder transformation of H12 on raw storage, without the storage checks (the callers
-// in this file have checked their arrays). Element i of the pivot vector is u[(i-1)*iue];
-// element i of vector v of C is c[(i-1)*ice + (v-1)*icv].
-void h12(int32_t mode, int32_t lpivot, int32_t l1, int32_t m, float* u, std::ptrdiff_t iue,
-         float& up, float* c, std::ptrdiff_t ice, std::ptrdiff_t icv, int32_t ncv) {
+// A Householder transformation ready to be applied: the vector u (element i at u[(i-1)*iue]),
+// pivot LPIVOT, range L1..M, the pivot component UP and 1/b, all as H12 defines them.
+struct Reflector {
+  int32_t lpivot = 0, l1 = 0, m = 0;
+  const float* u = nullptr;
+  std::ptrdiff_t iue = 1;
+  double up = 0, binv = 0;
+};
+
+// The largest of CL and |u(j)|, j = L1..M. The maximum of numbers does not depend on the order
+// of comparison, so contiguous vectors are scanned in eight interleaved lanes. A NaN element
+// never wins a comparison and so is passed over (its NaN then shows in the sum of squares).
+float max_abs(const float* u, std::ptrdiff_t iue, int32_t l1, int32_t m, float cl) {
+  const auto larger = [](float c, float e) { return c < e ? e : c; };
+  const int32_t count = m - l1 + 1;
+  const float* const v = u + (l1 - 1) * iue;
+  if (iue != 1) {
+    for (int32_t i = 0; i < count; ++i) cl = larger(cl, std::fabs(v[i * iue]));
+    return cl;
+  }
+  float lane[8] = {cl, cl, cl, cl, cl, cl, cl, cl};
+  int32_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    for (int k = 0; k < 8; ++k) lane[k] = larger(lane[k], std::fabs(v[i + k]));
+  }
+  for (; i < count; ++i) lane[0] = larger(lane[0], std::fabs(v[i]));
+  for (int k = 1; k < 8; ++k) lane[0] = larger(lane[0], lane[k]);
+  return lane[0];
+}
+
+// Steps 1 to 5 of H12 without the vectors: checks the range, builds the transformation (mode 1)
+// or takes the one built before (mode 2), and returns true with Q filled in when there is
+// something to apply (b < 0).
+bool h12_prepare(int32_t mode, int32_t lpivot, int32_t l1, int32_t m, float* u, std::ptrdiff_t iue,
+                 float& up, Reflector& q) {
   // Nothing to do for an empty or inverted range.
-  if (lpivot <= 0 || lpivot >= l1 || l1 > m) return;
-  if (mode != 1 && mode != 2) return;
+  if (lpivot <= 0 || lpivot >= l1 || l1 > m) return false;
+  if (mode != 1 && mode != 2) return false;
   float* const upiv = u + (lpivot - 1) * iue;
   float cl = std::fabs(*upiv);
 
   if (mode == 1) {
     // Construct: the largest magnitude scales the sum of squares against overflow.
-    for (int32_t j = l1; j <= m; ++j) cl = std::max(std::fabs(u[(j - 1) * iue]), cl);
-    if (cl <= 0) return;
+    cl = max_abs(u, iue, l1, m, cl);
+    if (cl <= 0) return false;
     const float clinv = 1.0f / cl;
     double sm = sq(static_cast<double>(*upiv) * clinv);
     for (int32_t j = l1; j <= m; ++j) sm += sq(static_cast<double>(u[(j - 1) * iue]) * clinv);
@@ -95,30 +126,124 @@ void h12(int32_t mode, int32_t lpivot, int32_t l1, int32_t m, float* u, std::ptr
     *upiv = cl;
   } else if (cl <= 0) {
     // Apply: a transformation built from a zero vector is the identity.
-    return;
+    return false;
   }
 
-  // Apply Q = I + b^-1 u u^T to the vectors of C.
-  if (ncv <= 0) return;
-  double b = static_cast<double>(up) * static_cast<double>(*upiv);
-  if (b >= 0) return;
-  b = 1.0 / b;
-  const double upd = up;
-  for (int32_t v = 1; v <= ncv; ++v) {
-    float* const cpiv = c + (lpivot - 1) * ice + (v - 1) * icv;
-    float* const c1 = cpiv + (l1 - lpivot) * ice;
-    const float* const u1 = u + (l1 - 1) * iue;
-    const int32_t count = m - l1 + 1;
-    double sm = static_cast<double>(*cpiv) * upd;
+  // b = UP * s must be negative for a proper reflection.
+  const double b = static_cast<double>(up) * static_cast<double>(*upiv);
+  if (b >= 0) return false;
+  q = Reflector{lpivot, l1, m, u, iue, static_cast<double>(up), 1.0 / b};
+  return true;
+}
+
+// Step 6 of H12 on K vectors at once: CPIV[k] points at element LPIVOT of vector k, whose
+// elements lie ICE apart. Each vector gets exactly the arithmetic of its own H12 call; running
+// K inner products side by side only keeps the processor's adders busy. The vectors must not
+// overlap each other or u.
+template <int K>
+void h12_apply(const Reflector& q, float* const* cpiv, std::ptrdiff_t ice) {
+  const int32_t count = q.m - q.l1 + 1;
+  const std::ptrdiff_t off = (q.l1 - q.lpivot) * ice;
+  const float* const u1 = q.u + (q.l1 - 1) * q.iue;
+  const bool contiguous = ice == 1 && q.iue == 1;
+
+  // sm = c(LPIVOT) UP + sum over L1..M of c(i) u(i), in 64 bits and in this order.
+  double sm[K];
+  for (int k = 0; k < K; ++k) sm[k] = static_cast<double>(*cpiv[k]) * q.up;
+  if (contiguous) {
     for (int32_t i = 0; i < count; ++i) {
-      sm += static_cast<double>(c1[i * ice]) * static_cast<double>(u1[i * iue]);
+      const double ui = u1[i];
+      for (int k = 0; k < K; ++k) sm[k] += static_cast<double>(cpiv[k][off + i]) * ui;
     }
-    if (sm == 0) continue;
-    sm *= b;
-    *cpiv = static_cast<float>(*cpiv + sm * upd);
+  } else {
     for (int32_t i = 0; i < count; ++i) {
-      c1[i * ice] = static_cast<float>(c1[i * ice] + sm * static_cast<double>(u1[i * iue]));
+      const double ui = u1[i * q.iue];
+      for (int k = 0; k < K; ++k) sm[k] += static_cast<double>(cpiv[k][off + i * ice]) * ui;
     }
+  }
+
+  // c += (sm / b) u; a vector with sm exactly 0 is left unchanged.
+  for (int k = 0; k < K; ++k) {
+    if (sm[k] == 0) continue;
+    const double t = sm[k] * q.binv;
+    *cpiv[k] = static_cast<float>(*cpiv[k] + t * q.up);
+    float* const c1 = cpiv[k] + off;
+    if (contiguous) {
+      for (int32_t i = 0; i < count; ++i) {
+        c1[i] = static_cast<float>(c1[i] + t * static_cast<double>(u1[i]));
+      }
+    } else {
+      for (int32_t i = 0; i < count; ++i) {
+        c1[i * ice] = static_cast<float>(c1[i * ice] + t * static_cast<double>(u1[i * q.iue]));
+      }
+    }
+  }
+}
+
+// Applies Q to the NVEC vectors of CPIV (see h12_apply), up to four at a time.
+void h12_apply_all(const Reflector& q, float* const* cpiv, int32_t nvec, std::ptrdiff_t ice) {
+  int32_t v = 0;
+  for (; v + 4 <= nvec; v += 4) h12_apply<4>(q, cpiv + v, ice);
+  switch (nvec - v) {
+    case 3:
+      h12_apply<3>(q, cpiv + v, ice);
+      break;
+    case 2:
+      h12_apply<2>(q, cpiv + v, ice);
+      break;
+    case 1:
+      h12_apply<1>(q, cpiv + v, ice);
+      break;
+    default:
+      break;
+  }
+}
+
+// H12 on raw storage, without the storage checks (the callers in this file have checked their
+// arrays): element i of vector v of C is c[(i-1)*ice + (v-1)*icv]. With GROUPED the vectors,
+// which must then not overlap each other or u, are processed four at a time; otherwise one after
+// the other, exactly as the loop over the vectors reads.
+void h12(int32_t mode, int32_t lpivot, int32_t l1, int32_t m, float* u, std::ptrdiff_t iue,
+         float& up, float* c, std::ptrdiff_t ice, std::ptrdiff_t icv, int32_t ncv,
+         bool grouped = true) {
+  Reflector q;
+  if (!h12_prepare(mode, lpivot, l1, m, u, iue, up, q) || ncv <= 0) return;
+  float* group[4];
+  const int32_t size = grouped ? 4 : 1;
+  for (int32_t v = 1; v <= ncv; v += size) {
+    const int32_t k = std::min(size, ncv - v + 1);
+    for (int32_t t = 0; t < k; ++t) group[t] = c + (lpivot - 1) * ice + (v - 1 + t) * icv;
+    h12_apply_all(q, group, k, ice);
+  }
+}
+
+// Sums of column products over K columns at once, each in 64 bits in row order: OUT[k] =
+// sum over i < COUNT of x[k][i] * y[k][i]. Side by side only for the processor's sake.
+template <int K>
+void column_dots(const float* const* x, const float* const* y, int32_t count, double* out) {
+  double sm[K] = {};
+  for (int32_t i = 0; i < count; ++i) {
+    for (int k = 0; k < K; ++k) sm[k] += static_cast<double>(x[k][i]) * y[k][i];
+  }
+  for (int k = 0; k < K; ++k) out[k] = sm[k];
+}
+
+void column_dots_all(const float* const* x, const float* const* y, int32_t n, int32_t count,
+                     double* out) {
+  int32_t v = 0;
+  for (; v + 4 <= n; v += 4) column_dots<4>(x + v, y + v, count, out + v);
+  switch (n - v) {
+    case 3:
+      column_dots<3>(x + v, y + v, count, out + v);
+      break;
+    case 2:
+      column_dots<2>(x + v, y + v, count, out + v);
+      break;
+    case 1:
+      column_dots<1>(x + v, y + v, count, out + v);
+      break;
+    default:
+      break;
   }
 }
 
@@ -192,7 +317,7 @@ void H12(int32_t MODE, int32_t LPIVOT, int32_t L1, int32_t M, std::span<float> U
     }
   }
   if (!fits) STPLOG(1, "H12      01> - VECTOR REACHES BEYOND ITS ARRAY");
-  h12(MODE, LPIVOT, L1, M, U.data(), IUE, UP, C.data(), ICE, ICV, NCV);
+  h12(MODE, LPIVOT, L1, M, U.data(), IUE, UP, C.data(), ICE, ICV, NCV, false);
 }
 
 // G1: construct the Givens rotation that zeroes B against A.
@@ -322,12 +447,19 @@ void NNLS(std::span<float> A, int32_t MDA, int32_t M, int32_t N, std::span<float
     // Quit when every column is in P or P has as many columns as there are rows.
     if (iz1 > iz2 || nsetp >= M) break;
 
-    // Step 2: dual vector w = A^T (b - A x) for the columns of Z.
-    for (int32_t iz = iz1; iz <= iz2; ++iz) {
-      const int32_t j = index(iz);
-      double sm = 0;
-      for (int32_t l = npp1; l <= M; ++l) sm += static_cast<double>(a(l, j)) * b(l);
-      w(j) = static_cast<float>(sm);
+    // Step 2: dual vector w = A^T (b - A x) for the columns of Z, from rows npp1..M of the
+    // transformed problem.
+    for (int32_t iz = iz1; iz <= iz2; iz += 4) {
+      const int32_t k = std::min(4, iz2 - iz + 1);
+      const float* cols[4];
+      const float* rhs[4];
+      double sums[4];
+      for (int32_t t = 0; t < k; ++t) {
+        cols[t] = a.at(npp1, index(iz + t));
+        rhs[t] = &b(npp1);
+      }
+      column_dots_all(cols, rhs, k, M - npp1 + 1, sums);
+      for (int32_t t = 0; t < k; ++t) w(index(iz + t)) = static_cast<float>(sums[t]);
     }
 
     // Steps 3 and 4: the column of largest positive dual component that is independent of P
@@ -383,8 +515,14 @@ void NNLS(std::span<float> A, int32_t MDA, int32_t M, int32_t N, std::span<float
     ++iz1;
     nsetp = npp1;
     ++npp1;
-    for (int32_t jz = iz1; jz <= iz2; ++jz) {
-      h12(2, nsetp, npp1, M, a.col(j), 1, up, a.col(index(jz)), 1, MDA, 1);
+    Reflector q;
+    if (h12_prepare(2, nsetp, npp1, M, a.col(j), 1, up, q)) {
+      for (int32_t jz = iz1; jz <= iz2; jz += 4) {
+        const int32_t k = std::min(4, iz2 - jz + 1);
+        float* group[4];
+        for (int32_t t = 0; t < k; ++t) group[t] = a.at(nsetp, index(jz + t));
+        h12_apply_all(q, group, k, 1);
+      }
     }
     if (nsetp != M) {
       for (int32_t l = npp1; l <= M; ++l) a(l, j) = 0;
@@ -545,11 +683,16 @@ void HFTI(std::span<float> A, int32_t MDA, int32_t M, int32_t N, std::span<float
       recompute = !(DIFF(hmax + kHftiFactor * h(lmax), hmax) > 0);
     }
     if (recompute) {
+      for (int32_t l = j; l <= N; l += 4) {
+        const int32_t k = std::min(4, N - l + 1);
+        const float* cols[4];
+        double sums[4];
+        for (int32_t t = 0; t < k; ++t) cols[t] = a.at(j, l + t);
+        column_dots_all(cols, cols, k, M - j + 1, sums);
+        for (int32_t t = 0; t < k; ++t) h(l + t) = static_cast<float>(sums[t]);
+      }
       lmax = j;
       for (int32_t l = j; l <= N; ++l) {
-        double sm = 0;
-        for (int32_t i = j; i <= M; ++i) sm += sq(a(i, l));
-        h(l) = static_cast<float>(sm);
         if (h(l) > h(lmax)) lmax = l;
       }
       hmax = h(lmax);
@@ -560,10 +703,21 @@ void HFTI(std::span<float> A, int32_t MDA, int32_t M, int32_t N, std::span<float
       for (int32_t i = 1; i <= M; ++i) std::swap(a(i, j), a(i, lmax));
       h(lmax) = h(j);
     }
-    // Zero column j below the diagonal; apply to the columns after it and to B. For j = N the
-    // first column named is column N itself with a count of 0.
-    h12(1, j, j + 1, M, a.col(j), 1, h(j), a.col(std::min(j + 1, N)), 1, MDA, N - j);
-    h12(2, j, j + 1, M, a.col(j), 1, h(j), B.data(), 1, MDB, NB);
+    // Zero column j below the diagonal; apply the transformation to the N - j columns after it
+    // and to the NB columns of B (one pass over both lists, which are independent).
+    Reflector q;
+    if (h12_prepare(1, j, j + 1, M, a.col(j), 1, h(j), q)) {
+      const int32_t ncols = N - j;
+      const int32_t nvec = ncols + std::max(NB, 0);
+      for (int32_t v = 0; v < nvec; v += 4) {
+        const int32_t k = std::min(4, nvec - v);
+        float* group[4];
+        for (int32_t t = 0; t < k; ++t) {
+          group[t] = v + t < ncols ? a.at(j, j + 1 + v + t) : b.at(j, v + t - ncols + 1);
+        }
+        h12_apply_all(q, group, k, 1);
+      }
+    }
   }
 
   // Step 3: pseudo-rank.

@@ -1,5 +1,4 @@
-// ftscalib_test: the Butterworth high-pass filter, blackbody radiance and the slide/true
-// wavenumber conversions against values computed independently here.
+// ftscalib_test: high-pass filter, blackbody radiance and wavenumber scale, checked independently.
 #include "fts/ftscalib.hpp"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// ftslsq_test: Householder and Givens building blocks, NNLS, HFTI, COVAR and NNCOVR on known
-// answers, degenerate shapes and optimality conditions of random problems.
+// ftslsq_test: least-squares solvers on known answers, edge cases and random optimality checks.
 #include "fts/ftslsq.hpp"
 
 #include <gtest/gtest.h>
@@ -854,6 +853,36 @@ TEST(HFTI, LeavesTheResidualOrthogonalToTheColumnsOfRandomProblems) {
     expect_hfti_optimal(p.a, p.b, r, kBackward);
     EXPECT_TRUE(r.a.padding_untouched());
   });
+}
+
+TEST(HFTI, SolvesEachRightHandSideAsItWouldAlone) {
+  Rng rng(8);
+  constexpr int32_t kM = 100, kN = 3, kNb = 6;
+  const Problem p = random_problem(rng, kM, kN, Kind::well, kM);
+  Matrix b(kM, kNb);
+  for (int32_t jb = 1; jb <= kNb; ++jb) {
+    for (int32_t i = 1; i <= kM; ++i) b(i, jb) = rng.symmetric();
+  }
+  const HftiResult all = run_hfti(p.a, b, 0);
+  for (int32_t jb = 1; jb <= kNb; ++jb) {
+    SCOPED_TRACE(::testing::Message() << "right-hand side " << jb);
+    Matrix one(kM, 1);
+    for (int32_t i = 1; i <= kM; ++i) one(i, 1) = b(i, jb);
+    const HftiResult alone = run_hfti(p.a, one, 0);
+    for (int32_t j = 1; j <= kN; ++j) EXPECT_EQ(all.b(j, jb), alone.b(j, 1)) << "x(" << j << ")";
+    EXPECT_EQ(all.rnorm[static_cast<std::size_t>(jb - 1)], alone.rnorm[0]);
+  }
+}
+
+TEST(HFTI, FinishesOnDataThatAreNotNumbers) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  const Matrix a = from_rows({{1, nan}, {inf, 2}, {3, 4}});
+  const HftiResult r = run_hfti(a, column({1, nan, 2}), 0);
+  EXPECT_GE(r.krank, 0);
+  EXPECT_LE(r.krank, 2);
+  const NnlsResult s = run_nnls(a, {1, nan, 2});
+  EXPECT_TRUE(s.mode == 1 || s.mode == 3);
 }
 
 TEST(HFTIDeathTest, StopsWhenTheRightHandSidesDoNotFit) {

@@ -1,5 +1,4 @@
-// ftscalib: calibration helpers: Butterworth high-pass filter, blackbody radiance, slide and true
-// wavenumbers.
+// ftscalib: calibration helpers: high-pass filter, blackbody radiance, slide and true wavenumbers.
 #pragma once
 
 #include <cstdint>

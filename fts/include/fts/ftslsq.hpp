@@ -1,5 +1,4 @@
-// ftslsq: least-squares solvers (Householder transforms, Givens rotations, NNLS, HFTI) and
-// covariance.
+// ftslsq: least-squares solvers (Householder, Givens, NNLS, HFTI) and their covariance.
 #pragma once
 
 #include <cstdint>
