@@ -5,6 +5,18 @@ function(fts_target_defaults target)
   target_compile_options(${target} PRIVATE ${FTS_WARNINGS})
 endfunction()
 
+# fts_label_tests(<target> <labels...>): puts every label on every test discovered in <target>.
+# gtest_discover_tests keeps only the first of several labels, so they are set by a small script
+# that ctest runs after the discovered tests are known.
+function(fts_label_tests target)
+  set(script ${CMAKE_CURRENT_BINARY_DIR}/${target}_labels.cmake)
+  file(WRITE ${script}
+    "foreach(test IN LISTS ${target}_TESTS)\n"
+    "  set_tests_properties(\"\${test}\" PROPERTIES LABELS \"${ARGN}\")\n"
+    "endforeach()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
+endfunction()
+
 # fts_unit_test(<name> LABELS <labels...> SOURCES <files...> [LIBS <targets...>])
 # One GoogleTest executable per module, registered test by test with ctest.
 function(fts_unit_test name)
@@ -16,13 +28,20 @@ function(fts_unit_test name)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
     DISCOVERY_TIMEOUT 60)
-  # Labels are set on the discovered tests by a script that ctest runs after the discovery
-  # script: a list of labels passed through gtest_discover_tests' PROPERTIES is split into
-  # separate arguments on its way, so that only the first label would stick.
-  set(label_script ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
-  file(WRITE ${label_script}
-    "foreach(t IN LISTS ${name}_TESTS)\n"
-    "  set_tests_properties(\"\${t}\" PROPERTIES LABELS \"${T_LABELS}\")\n"
-    "endforeach()\n")
-  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${label_script})
+  fts_label_tests(${name} ${T_LABELS})
+endfunction()
+
+# fts_e2e_test(<program>): the end-to-end cases of a program, <program>/tests/<program>_e2e_test.cpp,
+# run against the built executable (built first) and labelled e2e and <program>.
+function(fts_e2e_test program)
+  set(name ${program}_e2e_test)
+  add_executable(${name} tests/${name}.cpp)
+  fts_target_defaults(${name})
+  target_link_libraries(${name} PRIVATE fts_testing GTest::gtest_main)
+  add_dependencies(${name} ${program})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+    DISCOVERY_TIMEOUT 60)
+  fts_label_tests(${name} e2e ${program})
 endfunction()

@@ -22,7 +22,9 @@ bool leap_year(int32_t year) {
 
 // Day numbers are 32-bit; the arithmetic runs in 64 bits and wraps back like 32-bit integers,
 // so absurd header values give some number rather than an overflow.
-int32_t wrap32(int64_t v) { return static_cast<int32_t>(v); }
+int32_t wrap32(int64_t v) {
+  return static_cast<int32_t>(v);
+}
 
 // Copies TEXT into the first characters of STR, growing STR when it is shorter.
 void put_text(std::string& STR, const std::string& text) {

@@ -44,9 +44,15 @@ void UPCASE(std::string& STR) {
   }
 }
 
-void LOCI2(int32_t N, int32_t& IREC, int32_t& IPOS) { locate(N, 256, IREC, IPOS); }
-void LOCI4(int32_t N, int32_t& IREC, int32_t& IPOS) { locate(N, 128, IREC, IPOS); }
-void LOCR4(int32_t N, int32_t& IREC, int32_t& IPOS) { locate(N, 128, IREC, IPOS); }
+void LOCI2(int32_t N, int32_t& IREC, int32_t& IPOS) {
+  locate(N, 256, IREC, IPOS);
+}
+void LOCI4(int32_t N, int32_t& IREC, int32_t& IPOS) {
+  locate(N, 128, IREC, IPOS);
+}
+void LOCR4(int32_t N, int32_t& IREC, int32_t& IPOS) {
+  locate(N, 128, IREC, IPOS);
+}
 
 namespace detail {
 
@@ -60,14 +66,17 @@ std::string date_text(const std::tm& t) {
 
 std::string time_text(const std::tm& t) {
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.tm_hour % 100, t.tm_min % 100,
-                t.tm_sec % 100);
+  std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.tm_hour % 100, t.tm_min % 100, t.tm_sec % 100);
   return buf;
 }
 
 }  // namespace detail
 
-void DATE(std::string& STR) { STR = detail::date_text(local_now()); }
-void TIME(std::string& STR) { STR = detail::time_text(local_now()); }
+void DATE(std::string& STR) {
+  STR = detail::date_text(local_now());
+}
+void TIME(std::string& STR) {
+  STR = detail::time_text(local_now());
+}
 
 }  // namespace fts

@@ -162,7 +162,9 @@ void SKPLIN(int32_t NLINES) {
   for (int32_t i = 0; i < NLINES; ++i) textio::put_line(" ");
 }
 
-void NEWPAG(int32_t LUN) { lun::write_line(LUN, " \f"); }
+void NEWPAG(int32_t LUN) {
+  lun::write_line(LUN, " \f");
+}
 
 // ---------------------------------------------------------------------------------------------
 // Answers.
@@ -192,15 +194,14 @@ void GETNUM(int32_t ICNT, int32_t& V1, int32_t& D1, int32_t& V2, int32_t& D2, in
   get_numbers("GETNUM", slots, textio::parse_int, kIntField, ICNT, V1, D1, V2, D2, V3, D3, IERR);
 }
 
-void GETFLT(int32_t ICNT, float& V1, int32_t& D1, float& V2, int32_t& D2, float& V3,
-            int32_t& D3, int32_t& IERR) {
+void GETFLT(int32_t ICNT, float& V1, int32_t& D1, float& V2, int32_t& D2, float& V3, int32_t& D3,
+            int32_t& IERR) {
   static Slots<float> slots;
-  get_numbers("GETFLT", slots, textio::parse_float, kRealField, ICNT, V1, D1, V2, D2, V3, D3,
-              IERR);
+  get_numbers("GETFLT", slots, textio::parse_float, kRealField, ICNT, V1, D1, V2, D2, V3, D3, IERR);
 }
 
-void GETDBL(int32_t ICNT, double& V1, int32_t& D1, double& V2, int32_t& D2, double& V3,
-            int32_t& D3, int32_t& IERR) {
+void GETDBL(int32_t ICNT, double& V1, int32_t& D1, double& V2, int32_t& D2, double& V3, int32_t& D3,
+            int32_t& IERR) {
   static Slots<double> slots;
   get_numbers("GETDBL", slots, textio::parse_double, kRealField, ICNT, V1, D1, V2, D2, V3, D3,
               IERR);
@@ -264,8 +265,7 @@ void SYSTIM(int32_t& JDAY, int32_t& MSEC) {
 
 namespace detail {
 
-void clock_from_texts(std::string_view date, std::string_view time, int32_t& JDAY,
-                      int32_t& MSEC) {
+void clock_from_texts(std::string_view date, std::string_view time, int32_t& JDAY, int32_t& MSEC) {
   const auto number = [](std::string_view text, std::size_t pos, std::size_t len) {
     int32_t v = 0;
     if (pos + len <= text.size()) textio::parse_int(text.substr(pos, len), v);

@@ -17,14 +17,18 @@ int32_t to_int32(double v) {
   return static_cast<int32_t>(v);
 }
 
-constexpr float kPi = 3.1415927f;     // pi as a 32-bit float
-constexpr float kPi2 = 9.869604f;     // pi squared as a 32-bit float
+constexpr float kPi = 3.1415927f;      // pi as a 32-bit float
+constexpr float kPi2 = 9.869604f;      // pi squared as a 32-bit float
 constexpr float kSeriesLimit = 0.01f;  // |pi X| up to which the series are used
 
 }  // namespace
 
-int32_t LTOP(float X) { return LDTOP(X); }
-int32_t LBOT(float X) { return LDBOT(X); }
+int32_t LTOP(float X) {
+  return LDTOP(X);
+}
+int32_t LBOT(float X) {
+  return LDBOT(X);
+}
 
 int32_t LDTOP(double X) {
   const double a = std::trunc(X);
@@ -36,9 +40,13 @@ int32_t LDBOT(double X) {
   return to_int32(a <= X ? a : a - 1);
 }
 
-double DLOG2(double X) { return std::log(X) / static_cast<double>(0.6931472f); }
+double DLOG2(double X) {
+  return std::log(X) / static_cast<double>(0.6931472f);
+}
 
-float ALOG2(float X) { return std::log2(X); }
+float ALOG2(float X) {
+  return std::log2(X);
+}
 
 void SCALDB(double X, int32_t& IEXP) {
   IEXP = 0;
@@ -55,9 +63,15 @@ void SCALDB(double X, int32_t& IEXP) {
   }
 }
 
-void SCALR4(float X, int32_t& IEXP) { SCALDB(static_cast<double>(X), IEXP); }
-void SCALI4(int32_t N, int32_t& IEXP) { SCALDB(static_cast<double>(N), IEXP); }
-void SCALI2(int16_t N, int32_t& IEXP) { SCALDB(static_cast<double>(N), IEXP); }
+void SCALR4(float X, int32_t& IEXP) {
+  SCALDB(static_cast<double>(X), IEXP);
+}
+void SCALI4(int32_t N, int32_t& IEXP) {
+  SCALDB(static_cast<double>(N), IEXP);
+}
+void SCALI2(int16_t N, int32_t& IEXP) {
+  SCALDB(static_cast<double>(N), IEXP);
+}
 
 int32_t MINPW2(int32_t N) {
   int64_t i = N < 0 ? -int64_t{N} : N;

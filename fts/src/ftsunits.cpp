@@ -11,13 +11,21 @@ namespace {
 const std::string kSupStart = {kEscape, 'J'};
 const std::string kSupEnd = {kEscape, 'L'};
 
-std::string sup(const std::string& x) { return kSupStart + x + kSupEnd; }
+std::string sup(const std::string& x) {
+  return kSupStart + x + kSupEnd;
+}
 
-UnitText make(std::string text, int32_t atomic = 1) { return UnitText{std::move(text), atomic}; }
+UnitText make(std::string text, int32_t atomic = 1) {
+  return UnitText{std::move(text), atomic};
+}
 
-bool is_one(const UnitText& u) { return same_text(u.text, "1"); }
+bool is_one(const UnitText& u) {
+  return same_text(u.text, "1");
+}
 
-int64_t abs64(int32_t v) { return v < 0 ? -int64_t{v} : v; }
+int64_t abs64(int32_t v) {
+  return v < 0 ? -int64_t{v} : v;
+}
 
 }  // namespace
 
@@ -31,39 +39,75 @@ bool same_text(std::string_view a, std::string_view b) {
 
 void YBASUN(int32_t CODE, UnitText& U) {
   switch (CODE) {
-    case 0: U = make("ARB"); break;
-    case 1: U = make("VOLTS"); break;
-    case 2: U = make("PHOTONS/CM" + sup("2") + "-SEC-SR", 0); break;
-    case 3: U = make("WATTS/CM" + sup("2") + "-SR", 0); break;
-    default: U = make("*"); break;
+    case 0:
+      U = make("ARB");
+      break;
+    case 1:
+      U = make("VOLTS");
+      break;
+    case 2:
+      U = make("PHOTONS/CM" + sup("2") + "-SEC-SR", 0);
+      break;
+    case 3:
+      U = make("WATTS/CM" + sup("2") + "-SR", 0);
+      break;
+    default:
+      U = make("*");
+      break;
   }
 }
 
 void XBASUN(int32_t CODE, UnitText& U) {
   switch (CODE) {
-    case 0: U = make("SMP"); break;
-    case 1: U = make("SCM"); break;
-    case 2: U = make("CM"); break;
-    case 3: U = make("SEC"); break;
-    default: U = make("*"); break;
+    case 0:
+      U = make("SMP");
+      break;
+    case 1:
+      U = make("SCM");
+      break;
+    case 2:
+      U = make("CM");
+      break;
+    case 3:
+      U = make("SEC");
+      break;
+    default:
+      U = make("*");
+      break;
   }
 }
 
 void SBASUN(int32_t CODE, UnitText& U) {
   switch (CODE) {
-    case 0: U = make("SCM" + sup("-1")); break;
-    case 1: U = make("CM" + sup("-1")); break;
-    case 2: U = make("HZ"); break;
-    default: U = make("*"); break;
+    case 0:
+      U = make("SCM" + sup("-1"));
+      break;
+    case 1:
+      U = make("CM" + sup("-1"));
+      break;
+    case 2:
+      U = make("HZ");
+      break;
+    default:
+      U = make("*");
+      break;
   }
 }
 
 void IBASUN(int32_t CODE, UnitText& U) {
   switch (CODE) {
-    case 0: U = make("SCM"); break;
-    case 1: U = make("CM"); break;
-    case 2: U = make("SEC"); break;
-    default: U = make("*"); break;
+    case 0:
+      U = make("SCM");
+      break;
+    case 1:
+      U = make("CM");
+      break;
+    case 2:
+      U = make("SEC");
+      break;
+    default:
+      U = make("*");
+      break;
   }
 }
 
@@ -107,7 +151,9 @@ void ATOMIZ(const UnitText& A, UnitText& U) {
   U = A.atomic ? A : make("(" + A.text + ")");
 }
 
-void UNTCPY(const UnitText& A, UnitText& U) { U = A; }
+void UNTCPY(const UnitText& A, UnitText& U) {
+  U = A;
+}
 
 void UNTEXP(const UnitText& A, int32_t NUM, int32_t DEN, UnitText& U) {
   if (DEN == 0) return;
@@ -199,8 +245,8 @@ void DUNITS(const Header& HDR, int32_t IDEN, UnitText& U) {
 }
 
 void DEFSSC(std::string& TEXT, int32_t& LEN, std::string_view S1, std::string_view S2) {
-  const std::size_t n = std::min<std::size_t>(LEN < 0 ? 0 : static_cast<std::size_t>(LEN),
-                                              TEXT.size());
+  const std::size_t n =
+      std::min<std::size_t>(LEN < 0 ? 0 : static_cast<std::size_t>(LEN), TEXT.size());
   std::string out;
   bool marker = false;
   for (std::size_t i = 0; i < n; ++i) {

@@ -24,9 +24,9 @@ struct Unit {
   std::FILE* file = nullptr;
   std::string name;
   Kind kind = Kind::scan;
-  int64_t record = 1;      // current record of a scan file
-  bool writing = false;    // last transfer was a write (a seek must come between the two kinds)
-  bool remove = false;     // temporary file, removed on close
+  int64_t record = 1;    // current record of a scan file
+  bool writing = false;  // last transfer was a write (a seek must come between the two kinds)
+  bool remove = false;   // temporary file, removed on close
   std::unique_ptr<char[]> buffer;
   std::unique_ptr<textio::FileLineSource> lines;
 };
@@ -41,7 +41,9 @@ Unit* find(int32_t unit) {
   return it == units().end() ? nullptr : &it->second;
 }
 
-int32_t error_number() { return errno > 0 ? errno : EIO; }
+int32_t error_number() {
+  return errno > 0 ? errno : EIO;
+}
 
 void open_file(int32_t unit, std::string_view name, Status status, Kind kind, int32_t& ios) {
   close(unit);
@@ -104,7 +106,9 @@ void open_text(int32_t unit, std::string_view name, Status status, int32_t& ios)
   open_file(unit, name, status, status == Status::old_file ? Kind::text_in : Kind::text_out, ios);
 }
 
-bool is_open(int32_t unit) { return find(unit) != nullptr; }
+bool is_open(int32_t unit) {
+  return find(unit) != nullptr;
+}
 
 const std::string& file_name(int32_t unit) {
   static const std::string none;
@@ -166,7 +170,9 @@ int32_t read_records(int32_t unit, int64_t count, std::byte* dst, int64_t& recor
   return got % kRecordBytes == 0 ? -1 : kShortRecord;
 }
 
-int32_t write_record(int32_t unit, const std::byte* src) { return write_records(unit, 1, src); }
+int32_t write_record(int32_t unit, const std::byte* src) {
+  return write_records(unit, 1, src);
+}
 
 int32_t write_records(int32_t unit, int64_t count, const std::byte* src) {
   if (count <= 0) return 0;

@@ -13,10 +13,12 @@ namespace fts::textio {
 
 namespace {
 
-std::string* capture_sink = nullptr;      // collects standard output in tests
-LineSource* input_override = nullptr;     // replaces standard input in tests
+std::string* capture_sink = nullptr;   // collects standard output in tests
+LineSource* input_override = nullptr;  // replaces standard input in tests
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_blank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view trim_blanks(std::string_view text) {
   while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
@@ -145,7 +147,9 @@ std::string free_real(double value, int sig, int fixed_max, int exponent_digits)
   return (body.front() == '-' ? " " : "  ") + body;
 }
 
-std::string asterisks(int width) { return std::string(static_cast<std::size_t>(width), '*'); }
+std::string asterisks(int width) {
+  return std::string(static_cast<std::size_t>(width), '*');
+}
 
 std::string right_aligned(const std::string& text, int width) {
   if (static_cast<int>(text.size()) > width) return asterisks(width);
@@ -170,10 +174,16 @@ void put_line(std::string_view text) {
   put("\n");
 }
 
-void flush() { std::fflush(stdout); }
+void flush() {
+  std::fflush(stdout);
+}
 
-CaptureOutput::CaptureOutput() : previous_(capture_sink) { capture_sink = &text_; }
-CaptureOutput::~CaptureOutput() { capture_sink = previous_; }
+CaptureOutput::CaptureOutput() : previous_(capture_sink) {
+  capture_sink = &text_;
+}
+CaptureOutput::~CaptureOutput() {
+  capture_sink = previous_;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Line sources.
@@ -186,9 +196,13 @@ LineSource& standard_input() {
 ReplaceInput::ReplaceInput(LineSource& source) : previous_(input_override) {
   input_override = &source;
 }
-ReplaceInput::~ReplaceInput() { input_override = previous_; }
+ReplaceInput::~ReplaceInput() {
+  input_override = previous_;
+}
 
-bool FileLineSource::next_line(std::string& line) { return read_file_line(file_, line); }
+bool FileLineSource::next_line(std::string& line) {
+  return read_file_line(file_, line);
+}
 
 bool StringLineSource::next_line(std::string& line) {
   line.clear();
@@ -356,9 +370,13 @@ std::string free_item(float value) {
   return free_real(static_cast<double>(value), 6, 5, 2);
 }
 
-std::string free_item(double value) { return free_real(value, 15, 14, 3); }
+std::string free_item(double value) {
+  return free_real(value, 15, 14, 3);
+}
 
-std::string free_item(bool value) { return value ? " T" : " F"; }
+std::string free_item(bool value) {
+  return value ? " T" : " F";
+}
 
 // ---------------------------------------------------------------------------------------------
 // Fixed-width fields.
@@ -378,6 +396,7 @@ std::string fixed_field(double value, int width, int decimals) {
   char buf[400];
   std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
   std::string text(buf);
+  if (decimals == 0) text += '.';  // the point is always written
   if (static_cast<int>(text.size()) > width) {
     // The optional leading zero goes first.
     if (text.rfind("0.", 0) == 0) {
@@ -401,10 +420,9 @@ std::string exponent_field(double value, int width, int decimals, int exponent_d
 std::string general11(float value) {
   const double v = value;
   if (!std::isfinite(v)) return right_aligned(non_finite_text(v), 11);
-  if (v != 0) {
-    const int x = rounded_exponent(v, 4);
-    if (x >= -1 && x <= 3) return fixed_field(v, 7, 3 - x) + "    ";
-  }
+  // Zero is written like a value from 1 up: 0.000.
+  const int x = v == 0 ? 0 : rounded_exponent(v, 4);
+  if (x >= -1 && x <= 3) return fixed_field(v == 0 ? 0.0 : v, 7, 3 - x) + "    ";
   return exponent_field(v, 11, 4, 2);
 }
 

@@ -77,9 +77,15 @@ RunResult run_program(const fs::path& executable, const std::string& answers, co
   return result;
 }
 
-fs::path program(const std::string& name) { return fs::path(FTS_BIN_DIR) / name; }
-fs::path test_program(const std::string& name) { return fs::path(FTS_TEST_BIN_DIR) / name; }
-fs::path source_path(const std::string& relative) { return fs::path(FTS_SOURCE_DIR) / relative; }
+fs::path program(const std::string& name) {
+  return fs::path(FTS_BIN_DIR) / name;
+}
+fs::path test_program(const std::string& name) {
+  return fs::path(FTS_TEST_BIN_DIR) / name;
+}
+fs::path source_path(const std::string& relative) {
+  return fs::path(FTS_SOURCE_DIR) / relative;
+}
 
 std::string read_file(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -100,7 +106,8 @@ void write_file(const fs::path& path, const std::string& text) {
 
 void write_bytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 namespace {
@@ -134,6 +141,15 @@ std::string visible(const std::string& line) {
   return out;
 }
 
+// A line in brackets, or "(none)" past the end of its text.
+std::string shown_line(const std::string* line) {
+  if (line == nullptr) return "(none)";
+  std::string out = "[";
+  out += visible(*line);
+  out += ']';
+  return out;
+}
+
 }  // namespace
 
 ::testing::AssertionResult same_lines(const std::string& expected, const std::string& actual) {
@@ -149,8 +165,8 @@ std::string visible(const std::string& line) {
     if (el && al && *el == *al) continue;
     ++shown;
     failure << "line " << i + 1 << ":\n";
-    failure << "  expected: " << (el ? "[" + visible(*el) + "]" : std::string("(none)")) << "\n";
-    failure << "  actual:   " << (al ? "[" + visible(*al) + "]" : std::string("(none)")) << "\n";
+    failure << "  expected: " << shown_line(el) << "\n";
+    failure << "  actual:   " << shown_line(al) << "\n";
   }
   return failure;
 }

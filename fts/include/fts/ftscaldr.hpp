@@ -10,11 +10,11 @@ namespace fts {
 // ---------------------------------------------------------------------------------------------
 // Day numbers and calendar dates. Years count historically (1 BC = year -1, no year 0).
 
-void GRJUL1(int32_t IYEAR, int32_t IDOY, int32_t& JDAY);              // year, day of year -> day
-void JULGR1(int32_t JDAY, int32_t& IYEAR, int32_t& IDOY);             // day -> year, day of year
-void DATDAY(int32_t IYEAR, int32_t IMON, int32_t IDAY, int32_t& IDOY);  // date -> day of year
+void GRJUL1(int32_t IYEAR, int32_t IDOY, int32_t& JDAY);                 // year, day of year -> day
+void JULGR1(int32_t JDAY, int32_t& IYEAR, int32_t& IDOY);                // day -> year, day of year
+void DATDAY(int32_t IYEAR, int32_t IMON, int32_t IDAY, int32_t& IDOY);   // date -> day of year
 void DAYDAT(int32_t IDOY, int32_t IYEAR, int32_t& IMON, int32_t& IDAY);  // day of year -> date
-void GRJUL2(int32_t IYEAR, int32_t IMON, int32_t IDAY, int32_t& JDAY);  // date -> day number
+void GRJUL2(int32_t IYEAR, int32_t IMON, int32_t IDAY, int32_t& JDAY);   // date -> day number
 void JULGR2(int32_t JDAY, int32_t& IYEAR, int32_t& IMON, int32_t& IDAY);  // day number -> date
 
 // ---------------------------------------------------------------------------------------------

@@ -28,8 +28,12 @@ void LOCR4(int32_t N, int32_t& IREC, int32_t& IPOS);  // 128 elements per record
 
 void DATE(std::string& STR);
 void TIME(std::string& STR);
-inline void DATE_(std::string& STR) { DATE(STR); }
-inline void TIME_(std::string& STR) { TIME(STR); }
+inline void DATE_(std::string& STR) {
+  DATE(STR);
+}
+inline void TIME_(std::string& STR) {
+  TIME(STR);
+}
 
 namespace detail {
 // The two texts of a broken-down local time.

@@ -11,9 +11,9 @@ namespace fts {
 // ---------------------------------------------------------------------------------------------
 // Message log. Every line begins with a blank and "#"; a prompt leaves the cursor behind it.
 
-void REQUES(std::string_view TEXT);               // prompt, no end of line
-void MESSAG(std::string_view TEXT);               // message line
-void MSGNUM(std::string_view TEXT, int32_t NUM);  // message line ending in NUM as six digits
+void REQUES(std::string_view TEXT);                // prompt, no end of line
+void MESSAG(std::string_view TEXT);                // message line
+void MSGNUM(std::string_view TEXT, int32_t NUM);   // message line ending in NUM as six digits
 void WRTLOG(int32_t IERR, std::string_view TEXT);  // message line when IERR is not 0
 // When IERR is not 0: the message line, the line "#ERROR", every file closed, exit status 0.
 void STPLOG(int32_t IERR, std::string_view TEXT);
@@ -33,8 +33,8 @@ void GETNUM(int32_t ICNT, int32_t& V1, int32_t& D1, int32_t& V2, int32_t& D2, in
             int32_t& D3, int32_t& IERR);
 void GETFLT(int32_t ICNT, float& V1, int32_t& D1, float& V2, int32_t& D2, float& V3, int32_t& D3,
             int32_t& IERR);
-void GETDBL(int32_t ICNT, double& V1, int32_t& D1, double& V2, int32_t& D2, double& V3,
-            int32_t& D3, int32_t& IERR);
+void GETDBL(int32_t ICNT, double& V1, int32_t& D1, double& V2, int32_t& D2, double& V3, int32_t& D3,
+            int32_t& IERR);
 
 // ---------------------------------------------------------------------------------------------
 // Tests. Ranges are inclusive at both ends.
@@ -56,13 +56,12 @@ void OPFOUT(int32_t LUN, std::string_view FNAME, int32_t& IERR);  // new scan fi
 // ---------------------------------------------------------------------------------------------
 // Clock.
 
-void DATSTR(std::string& STR);                // "dd-Mon-yy  hh:mm:ss" (19 characters)
-void SYSTIM(int32_t& JDAY, int32_t& MSEC);    // local date as day number, time in milliseconds
+void DATSTR(std::string& STR);              // "dd-Mon-yy  hh:mm:ss" (19 characters)
+void SYSTIM(int32_t& JDAY, int32_t& MSEC);  // local date as day number, time in milliseconds
 
 namespace detail {
 // The day number and milliseconds that SYSTIM reads back out of a date and a time text.
-void clock_from_texts(std::string_view date, std::string_view time, int32_t& JDAY,
-                      int32_t& MSEC);
+void clock_from_texts(std::string_view date, std::string_view time, int32_t& JDAY, int32_t& MSEC);
 }  // namespace detail
 
 }  // namespace fts

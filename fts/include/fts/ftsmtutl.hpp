@@ -39,8 +39,8 @@ float SINC2(float X);
 // ---------------------------------------------------------------------------------------------
 // Complex values and index folding.
 
-float AMP(std::complex<float> C);  // sqrt(re^2 + im^2)
-float PHZ(std::complex<float> C);  // atan2(im, re) in (-pi, pi]; 0 for (0, 0)
+float AMP(std::complex<float> C);      // sqrt(re^2 + im^2)
+float PHZ(std::complex<float> C);      // atan2(im, re) in (-pi, pi]; 0 for (0, 0)
 int32_t JPLEAT(int32_t I, int32_t N);  // distance from I to the nearest multiple of N (N > 0)
 
 }  // namespace fts

@@ -30,11 +30,11 @@ void IBASUN(int32_t CODE, UnitText& U);  // interferogram sample axis
 // ---------------------------------------------------------------------------------------------
 // Building blocks.
 
-void INTSTR(int32_t N, UnitText& U);                    // "0".."9", else "*"
-int32_t I4GCD(int32_t A, int32_t B);                    // gcd of |A| and |B| (both non-zero)
-void FRCSTR(int32_t NUM, int32_t DEN, UnitText& U);     // fraction as text
-void ATOMIZ(const UnitText& A, UnitText& U);            // parenthesised unless atomic
-void UNTCPY(const UnitText& A, UnitText& U);            // copy
+void INTSTR(int32_t N, UnitText& U);                 // "0".."9", else "*"
+int32_t I4GCD(int32_t A, int32_t B);                 // gcd of |A| and |B| (both non-zero)
+void FRCSTR(int32_t NUM, int32_t DEN, UnitText& U);  // fraction as text
+void ATOMIZ(const UnitText& A, UnitText& U);         // parenthesised unless atomic
+void UNTCPY(const UnitText& A, UnitText& U);         // copy
 void UNTEXP(const UnitText& A, int32_t NUM, int32_t DEN, UnitText& U);  // A^(NUM/DEN)
 void UNTMUL(const UnitText& A, const UnitText& B, UnitText& U);         // A-B
 void UNTDIV(const UnitText& A, const UnitText& B, UnitText& U);         // A/B

@@ -29,39 +29,39 @@ class Header {
 };
 
 // Item numbers. Texts: items 1-32 and 33-64, one character code per item.
-constexpr int32_t QQDSRC = 1;    // data-source text (32 items)
-constexpr int32_t QQRMRK = 33;   // remark text (32 items)
+constexpr int32_t QQDSRC = 1;   // data-source text (32 items)
+constexpr int32_t QQRMRK = 33;  // remark text (32 items)
 // Byte items, 0-255.
-constexpr int32_t QQSYSV = 65;   // format stamp, 2 on every write
-constexpr int32_t QQDTYP = 66;   // data type: 0 int16, 1 int32, 2 float, 3 double (arrays only)
-constexpr int32_t QQDKND = 67;   // data kind: 0 interferogram, 1 spectrum
-constexpr int32_t QQDREP = 68;   // representation: 0 real, 1 imaginary, 2 complex
-constexpr int32_t QQDYUN = 69;   // unit code of the data values
-constexpr int32_t QQDXUN = 70;   // axis unit code of the data values
+constexpr int32_t QQSYSV = 65;  // format stamp, 2 on every write
+constexpr int32_t QQDTYP = 66;  // data type: 0 int16, 1 int32, 2 float, 3 double (arrays only)
+constexpr int32_t QQDKND = 67;  // data kind: 0 interferogram, 1 spectrum
+constexpr int32_t QQDREP = 68;  // representation: 0 real, 1 imaginary, 2 complex
+constexpr int32_t QQDYUN = 69;  // unit code of the data values
+constexpr int32_t QQDXUN = 70;  // axis unit code of the data values
 constexpr int32_t QQDEVC = 71;
-constexpr int32_t QQMOTN = 72;   // scan direction: 0 forward, 1 reverse, 2 both
+constexpr int32_t QQMOTN = 72;  // scan direction: 0 forward, 1 reverse, 2 both
 constexpr int32_t QQCDWN = 73;
-constexpr int32_t QQGAN1 = 74;   // gain settings
+constexpr int32_t QQGAN1 = 74;  // gain settings
 constexpr int32_t QQGAN2 = 75;
 constexpr int32_t QQGAN3 = 76;
 constexpr int32_t QQTTYP = 77;
 constexpr int32_t QQTSFT = 78;
 constexpr int32_t QQPHCR = 79;
-constexpr int32_t QQAPOD = 80;   // apodisation window 0-5
+constexpr int32_t QQAPOD = 80;  // apodisation window 0-5
 constexpr int32_t QQNTRP = 81;
 constexpr int32_t QQPWGT = 82;
-constexpr int32_t QQSSUN = 83;   // sample unit code of the spectrum axis
-constexpr int32_t QQCYUN = 84;   // unit code of the calibration values
-constexpr int32_t QQCXUN = 85;   // axis unit code of the calibration
-constexpr int32_t QQDYPW = 86;   // power of the data value unit, minus one
-constexpr int32_t QQCYPW = 87;   // power of the calibration value unit, minus one
+constexpr int32_t QQSSUN = 83;  // sample unit code of the spectrum axis
+constexpr int32_t QQCYUN = 84;  // unit code of the calibration values
+constexpr int32_t QQCXUN = 85;  // axis unit code of the calibration
+constexpr int32_t QQDYPW = 86;  // power of the data value unit, minus one
+constexpr int32_t QQCYPW = 87;  // power of the calibration value unit, minus one
 constexpr int32_t QQDINV = 88;
-constexpr int32_t QQDRAT = 89;   // non-zero: data are a ratio to a calibration
+constexpr int32_t QQDRAT = 89;  // non-zero: data are a ratio to a calibration
 constexpr int32_t QQGCOR = 90;
-constexpr int32_t QQSCOR = 91;   // 1 when calibration coefficients are stored
+constexpr int32_t QQSCOR = 91;  // 1 when calibration coefficients are stored
 constexpr int32_t QQCTYP = 92;
-constexpr int32_t QQISUN = 93;   // sample unit code of the interferogram axis
-constexpr int32_t QQBORD = 94;   // byte-order mark, 1 on every write
+constexpr int32_t QQISUN = 93;  // sample unit code of the interferogram axis
+constexpr int32_t QQBORD = 94;  // byte-order mark, 1 on every write
 // 32-bit items.
 constexpr int32_t QQFCDY = 129;  // day number of the header write
 constexpr int32_t QQFCMS = 130;  // milliseconds since midnight of the header write

@@ -15,7 +15,10 @@ namespace fts::lun {
 constexpr int32_t kRecordBytes = 512;
 constexpr int32_t kMaxScanUnit = 100;  // scan files live on units 1 .. 100
 
-enum class Status { old_file, new_file };  // open an existing file / create a file that must not exist
+enum class Status {
+  old_file,
+  new_file
+};  // open an existing file / create a file that must not exist
 
 // ---------------------------------------------------------------------------------------------
 // Opening and closing. IOS follows the usual status convention: 0 success, > 0 an error number

@@ -121,10 +121,10 @@ class FreeReader {
   std::string line_;
   std::size_t pos_ = 0;
   bool have_line_ = false;
-  bool after_value_ = false;    // a value was taken and its separator not yet passed
+  bool after_value_ = false;  // a value was taken and its separator not yet passed
   bool slash_seen_ = false;
-  int repeat_left_ = 0;         // copies of REPEAT_TEXT_ still to hand out
-  std::string repeat_text_;     // empty for r* (null values)
+  int repeat_left_ = 0;      // copies of REPEAT_TEXT_ still to hand out
+  std::string repeat_text_;  // empty for r* (null values)
 };
 
 // Single-value parsers shared by the dialogue routines: the whole of TEXT must be the number
@@ -185,9 +185,9 @@ std::string fixed_field(double value, int width, int decimals);
 // Exponent form right-aligned in WIDTH columns: one digit before the point, DECIMALS after it,
 // E and a signed exponent of at least EXPONENT_DIGITS digits.
 std::string exponent_field(double value, int width, int decimals, int exponent_digits = 2);
-// The general 11-column form: 4 significant digits; for 0.1 <= |x| < 10000 (after rounding to
-// 4 digits) a fixed-point number in 7 columns followed by 4 blanks, otherwise the exponent form
-// d.ddddE+dd in 11 columns.
+// The general 11-column form: 4 significant digits; for 0 and for 0.1 <= |x| < 10000 (after
+// rounding to 4 digits) a fixed-point number in 7 columns followed by 4 blanks (0 is 0.000),
+// otherwise the exponent form d.ddddE+dd in 11 columns.
 std::string general11(float value);
 
 }  // namespace fts::textio

@@ -27,8 +27,8 @@ class TempDir {
 };
 
 struct RunResult {
-  std::string output;     // everything the program wrote to standard output
-  int exit_status = -1;   // exit status, or -1 when it did not exit normally
+  std::string output;      // everything the program wrote to standard output
+  int exit_status = -1;    // exit status, or -1 when it did not exit normally
   bool timed_out = false;  // killed after the time limit (a hang)
 };
 
