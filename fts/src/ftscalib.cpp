@@ -71,7 +71,7 @@ float expm1_over_x(float x) {
 //    fit 32 bits is held at 2147483644.
 // 4. All arithmetic is 32-bit. NPTS beyond the array stops the run with a message.
 // Reference: A. V. Oppenheim and R. W. Schafer, Digital Signal Processing (Prentice-Hall,
-// 1975), chapter 5 (Butterworth filters by the bilinear transformation).
+// 1975): Butterworth filters designed by the bilinear transformation.
 void HPBUTT(std::span<float> DATA, int32_t NPTS, float TC, int32_t& NORDER) {
   // Pre-warped cut-off.
   const float wc = std::tan(kPi / TC);

@@ -1,10 +1,11 @@
 // ftslsq: least-squares solvers (Householder, Givens, NNLS, HFTI) and their covariance.
 //
 // H12, G1, G2, DIFF, NNLS and HFTI follow C. L. Lawson and R. J. Hanson, Solving Least Squares
-// Problems (Prentice-Hall, 1974): H12 and the Householder transformation in chapter 10, G1 and
-// G2 (Givens rotations) in chapter 10, HFTI (algorithm 14.9) in chapter 14 and NNLS (the
-// active-set algorithm 23.10) in chapter 23. COVAR and NNCOVR form (R^T R)^-1 from the triangular
-// factor these solvers leave (chapter 12 of the same book).
+// Problems (Prentice-Hall, 1974): the Householder transformation and the Givens rotation, the
+// algorithm HFTI (Householder triangularisation with column pivoting and pseudo-rank) and the
+// active-set algorithm NNLS for non-negative least squares. COVAR and NNCOVR form (R^T R)^-1
+// from the triangular factor these solvers leave, as the same book computes the covariance
+// matrix of the solution parameters.
 #include "fts/ftslsq.hpp"
 
 #include <algorithm>
@@ -301,7 +302,7 @@ void invert_and_square(const Mat1& a, int32_t n, const Col& col) {
 //    length is taken from the sum rounded to 32 bits; each element is rounded once on storing.
 // 3. A vector whose inner product with u is exactly 0 is left unchanged.
 // 4. U and C may be parts of one array (a column and the columns after it).
-// Reference: Lawson and Hanson (1974), chapter 10.
+// Reference: Lawson and Hanson (1974).
 void H12(int32_t MODE, int32_t LPIVOT, int32_t L1, int32_t M, std::span<float> U, int32_t IUE,
          float& UP, std::span<float> C, int32_t ICE, int32_t ICV, int32_t NCV) {
   if (LPIVOT <= 0 || LPIVOT >= L1 || L1 > M || (MODE != 1 && MODE != 2)) return;
@@ -327,7 +328,7 @@ void H12(int32_t MODE, int32_t LPIVOT, int32_t L1, int32_t M, std::span<float> U
 //            SIG      sqrt(A^2 + B^2)
 // Notes: A and B are taken by value, so SIG may be the caller's A or B. For A = B = 0 the
 // rotation is c = 0, s = 1 and SIG = 0.
-// Reference: Lawson and Hanson (1974), chapter 10.
+// Reference: Lawson and Hanson (1974).
 void G1(float A, float B, float& CTERM, float& STERM, float& SIG) {
   if (std::fabs(A) > std::fabs(B)) {
     const float xr = B / A;
@@ -352,7 +353,7 @@ void G1(float A, float B, float& CTERM, float& STERM, float& SIG) {
 // Given:     CTERM, STERM   the rotation from G1
 // Given and returned:
 //            X, Y           replaced by (c*X + s*Y, -s*X + c*Y)
-// Reference: Lawson and Hanson (1974), chapter 10.
+// Reference: Lawson and Hanson (1974).
 void G2(float CTERM, float STERM, float& X, float& Y) {
   const float xr = CTERM * X + STERM * Y;
   Y = -STERM * X + CTERM * Y;
@@ -364,7 +365,7 @@ void G2(float CTERM, float STERM, float& X, float& Y) {
 // Returned:  X - Y (function value)
 // Notes: callers pass a sum "value + small term" as X; the sum is rounded to 32 bits when it
 // becomes the argument, so DIFF(v + t, v) is 0 exactly when t is lost in 32-bit storage.
-// Reference: Lawson and Hanson (1974), appendix C.
+// Reference: Lawson and Hanson (1974).
 float DIFF(float X, float Y) {
   return X - Y;
 }
@@ -395,7 +396,7 @@ float DIFF(float X, float Y) {
 // 2. The dual vector, the column norms of the independence test and the residual norm are
 //    accumulated in 64 bits and rounded once; everything else is 32-bit.
 // 3. A storage array too short for MDA, M and N stops the run with a message.
-// Reference: Lawson and Hanson (1974), chapter 23, algorithm NNLS (23.10).
+// Reference: Lawson and Hanson (1974), algorithm NNLS.
 void NNLS(std::span<float> A, int32_t MDA, int32_t M, int32_t N, std::span<float> B,
           std::span<float> X, float& RNORM, std::span<float> W, std::span<float> ZZ,
           std::span<int32_t> INDEX, int32_t& MODE) {
@@ -642,7 +643,7 @@ void NNLS(std::span<float> A, int32_t MDA, int32_t M, int32_t N, std::span<float
 //    rounded once; the column lengths and residual norms are accumulated in 64 bits too.
 // 4. A diagonal element that is exactly 0 never counts toward the pseudo-rank, whatever TAU.
 // 5. A storage array too short for the dimensions stops the run with a message.
-// Reference: Lawson and Hanson (1974), chapter 14, algorithm HFTI (14.9).
+// Reference: Lawson and Hanson (1974), algorithm HFTI.
 void HFTI(std::span<float> A, int32_t MDA, int32_t M, int32_t N, std::span<float> B, int32_t MDB,
           int32_t NB, float TAU, int32_t& KRANK, std::span<float> RNORM, std::span<float> H,
           std::span<float> G, std::span<int32_t> IP) {
@@ -795,7 +796,7 @@ void HFTI(std::span<float> A, int32_t MDA, int32_t M, int32_t N, std::span<float
 // 2. The sums are accumulated in 64 bits and each element is rounded once.
 // 3. An interchange IP(i) < i is undone as the same symmetric swap of rows and columns i and
 //    IP(i); an IP(i) outside 1..N or a storage array too short stops the run with a message.
-// Reference: Lawson and Hanson (1974), chapter 12.
+// Reference: Lawson and Hanson (1974), covariance of the solution parameters.
 void COVAR(std::span<float> A, int32_t MDA, int32_t M, int32_t N, std::span<const int32_t> IP) {
   static_cast<void>(M);
   if (N <= 0) return;
