@@ -31,11 +31,11 @@ void hp_section(float* first, std::ptrdiff_t step, int32_t count, float e, float
   float x2 = x1;
   float y1 = 0;
   float y2 = 0;
-  float* p = first;
-  for (int32_t n = 0; n < count; ++n, p += step) {
-    const float x0 = *p;
+  for (int32_t n = 0; n < count; ++n) {
+    float& sample = first[n * step];
+    const float x0 = sample;
     const float y0 = e * (x0 - 2.0f * x1 + x2) - g * y1 - h * y2;
-    *p = y0;
+    sample = y0;
     x2 = x1;
     x1 = x0;
     y2 = y1;
