@@ -213,7 +213,7 @@ void h12(int32_t mode, int32_t lpivot, int32_t l1, int32_t m, float* u, std::ptr
   const int32_t size = grouped ? 4 : 1;
   for (int32_t v = 1; v <= ncv; v += size) {
     const int32_t k = std::min(size, ncv - v + 1);
-    for (int32_t t = 0; t < k; ++t) group[t] = c + (lpivot - 1) * ice + (v - 1 + t) * icv;
+    for (int32_t t = 0; t < k; ++t) group[t] = c + ((lpivot - 1) * ice + (v - 1 + t) * icv);
     h12_apply_all(q, group, k, ice);
   }
 }
