@@ -18,7 +18,6 @@ enum class Kind { scan, text_in, text_out };
 // spent moving their bytes.
 constexpr std::size_t kScanBuffer = std::size_t{1} << 20;
 constexpr std::size_t kTextBuffer = std::size_t{1} << 16;
-constexpr int32_t kShortRecord = EIO;  // status of a record cut short by the end of the file
 
 struct Unit {
   std::FILE* file = nullptr;
@@ -206,7 +205,13 @@ int32_t write_line(int32_t unit, std::string_view line) {
 void io_failure(int32_t unit, std::string_view what, int32_t ios) {
   std::string text = " #RECIO    01> - " + std::string(what) + ", UNIT " + std::to_string(unit) +
                      ", RECORD " + std::to_string(current_record(unit));
-  text += ios < 0 ? " (END OF FILE)" : " (IOSTAT " + std::to_string(ios) + ")";
+  if (ios < 0) {
+    text += " (END OF FILE)";
+  } else if (ios == kShortRecord) {
+    text += " (RECORD CUT SHORT)";
+  } else {
+    text += " (IOSTAT " + std::to_string(ios) + ")";
+  }
   text += ", FILE " + file_name(unit);
   textio::put_line(text);
   error_stop();

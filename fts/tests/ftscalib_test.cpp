@@ -2,6 +2,7 @@
 #include "fts/ftscalib.hpp"
 
 #include <gtest/gtest.h>
+#include "fts_testing/stops.hpp"
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,11 +21,7 @@ constexpr double kDoubleRel = 1e-14;  // 64-bit polynomial: a few roundings, rel
 constexpr double kLoose = 1e-4;       // physical constants known to 5 or 6 digits
 constexpr double kResponse = 0.002;   // filter gain measured on a finite record
 
-// Runs a death test's output into standard error, where the test can see it.
-void log_to_stderr() {
-  std::fflush(stdout);
-  dup2(STDERR_FILENO, STDOUT_FILENO);
-}
+using fts::testing::log_to_stderr;
 
 // ---------------------------------------------------------------------------------------------
 // HPBUTT.

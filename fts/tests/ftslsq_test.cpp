@@ -2,6 +2,7 @@
 #include "fts/ftslsq.hpp"
 
 #include <gtest/gtest.h>
+#include "fts_testing/stops.hpp"
 #include <unistd.h>
 
 #include <algorithm>
@@ -305,11 +306,7 @@ void expect_hfti_optimal(const Matrix& a, const std::vector<float>& b, const Hft
   EXPECT_NEAR(r.rnorm[0], norm(rv), tol * scale);
 }
 
-// Runs STATEMENT's output into standard error, where a death test can see it.
-void log_to_stderr() {
-  std::fflush(stdout);
-  dup2(STDERR_FILENO, STDOUT_FILENO);
-}
+using fts::testing::log_to_stderr;
 
 // ---------------------------------------------------------------------------------------------
 // Random problems: tall matrices up to 4096 x 3, well and ill conditioned, with leading

@@ -13,7 +13,8 @@
 namespace fts::lun {
 
 constexpr int32_t kRecordBytes = 512;
-constexpr int32_t kMaxScanUnit = 100;  // scan files live on units 1 .. 100
+constexpr int32_t kMaxScanUnit = 100;   // scan files live on units 1 .. 100
+constexpr int32_t kShortRecord = 1000;  // status of a last record cut short by the end of a file
 
 enum class Status {
   old_file,
@@ -22,7 +23,7 @@ enum class Status {
 
 // ---------------------------------------------------------------------------------------------
 // Opening and closing. IOS follows the usual status convention: 0 success, > 0 an error number
-// of the platform. An open on a unit that is already open fails.
+// of the platform. Opening a unit that is already open closes its file first.
 
 void open_scan(int32_t unit, std::string_view name, Status status, int32_t& ios);
 void open_text(int32_t unit, std::string_view name, Status status, int32_t& ios);
@@ -42,7 +43,8 @@ int64_t current_record(int32_t unit);
 void rewind(int32_t unit);
 
 // Reads the current record into DST (512 bytes) and advances. Returns 0 when read, -1 when the
-// file has no such record, > 0 for a read error or a record shorter than 512 bytes.
+// file has no such record, kShortRecord for a record shorter than 512 bytes, another value > 0
+// for a read error.
 int32_t read_record(int32_t unit, std::byte* dst);
 // Reads COUNT records from the current one on into DST (COUNT * 512 bytes) and advances past
 // those read. Returns as read_record; on failure RECORDS_READ tells how many whole records came.
