@@ -115,16 +115,24 @@ const std::string& file_name(int32_t unit) {
   return u ? u->name : none;
 }
 
-void close(int32_t unit) {
+int32_t close(int32_t unit) {
   auto it = units().find(unit);
-  if (it == units().end()) return;
-  std::fclose(it->second.file);
+  if (it == units().end()) return 0;
+  errno = 0;
+  const bool failed = std::ferror(it->second.file) != 0;
+  const int32_t ios = std::fclose(it->second.file) != 0 || failed ? error_number() : 0;
   if (it->second.remove) std::remove(it->second.name.c_str());
   units().erase(it);
+  return ios;
 }
 
-void close_all() {
-  while (!units().empty()) close(units().begin()->first);
+int32_t close_all() {
+  int32_t first = 0;
+  while (!units().empty()) {
+    const int32_t ios = close(units().begin()->first);
+    if (first == 0) first = ios;
+  }
+  return first;
 }
 
 void remove_on_close(int32_t unit) {

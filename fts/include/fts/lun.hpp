@@ -29,8 +29,10 @@ void open_scan(int32_t unit, std::string_view name, Status status, int32_t& ios)
 void open_text(int32_t unit, std::string_view name, Status status, int32_t& ios);
 bool is_open(int32_t unit);
 const std::string& file_name(int32_t unit);  // empty when the unit is not open
-void close(int32_t unit);                    // written data are kept; temporary files removed
-void close_all();
+// Closing hands the last buffered data to the system; the status tells whether that worked
+// (0, or the platform's error number). Temporary files are removed.
+int32_t close(int32_t unit);
+int32_t close_all();  // the first failure among the units, else 0
 
 // Marks the text file on UNIT as temporary: it is removed when the unit is closed.
 void remove_on_close(int32_t unit);
