@@ -384,7 +384,8 @@ bool process_range(Averager& avg, int32_t& CURSCN, int32_t FIRST, int32_t LAST) 
 // Returned:  (value)  exit status 0
 // Notes: a blank line, questions 1 to 4, then question 5 and its range until the first scan
 // given is 0 or the input file ends; then the mean and the line "#COMBIRAX     - OK". Every
-// failure stops the run through STPLOG with "#ERROR".
+// failure stops the run through STPLOG with "#ERROR", a failure to hand the average file's last
+// data to the system too (the TSTIOS status line and "COMBIRAX 10> - AVERAGE FILE OUTPUT").
 int run() {
   fts::SKPLIN(1);
   open_files();
@@ -398,6 +399,10 @@ int run() {
   }
   avg.write_mean(kOutputUnit);
 
+  // The mean has reached the average file only when its unit is closed without an error.
+  int32_t ierr = 0;
+  fts::TSTIOS(fts::lun::close(kOutputUnit), ierr);
+  fts::STPLOG(ierr, "COMBIRAX 10> - AVERAGE FILE OUTPUT");
   fts::MESSAG("COMBIRAX     - OK");
   fts::lun::close_all();
   fts::textio::flush();
