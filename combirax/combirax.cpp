@@ -304,15 +304,12 @@ void Averager::output_points(int32_t& first, int32_t& last) const {
 // Notes:
 // 1. Nothing is written when no scan was accepted.
 // 2. The mean of each element is its weighted sum times 1/QQADDS of the mean header (the sum of
-//    all weights), written in the template's element type and representation by STINDX behind
-//    the mean header cut to the output points. A total weight of 0 has no mean: the run stops
-//    with "COMBIRAX 11> - TOTAL SCAN COUNT QQADDS IS 0" and "COMBIRAX 10> - AVERAGE FILE OUTPUT".
-// 3. STINDX scales QQIDUR by the points written over the points its array header describes. The
-//    output points are therefore described by a header of their own (UPDHDR of the mean header)
-//    that keeps the merged duration, so that the written QQIDUR is the merged total, as when
-//    the mean header is cut to the output points in place. Its QQIOFF, QQILEN and QQICEN follow
-//    the output points.
-// 4. An empty output range (the running range narrowed away by a scan that then failed to
+//    all weights), written in the template's element type and representation by STINDX, with the
+//    mean header both describing the array and written: it is cut to the output points in place,
+//    so QQIOFF, QQILEN and QQICEN follow the output points and QQIDUR keeps the merged total.
+//    A total weight of 0 has no mean: the run stops with "COMBIRAX 11> - TOTAL SCAN COUNT QQADDS
+//    IS 0" and "COMBIRAX 10> - AVERAGE FILE OUTPUT".
+// 3. An empty output range (the running range narrowed away by a scan that then failed to
 //    load) is refused by STINDX with its own lines; a failed write stops the run with
 //    "COMBIRAX 10> - AVERAGE FILE OUTPUT".
 void Averager::write_mean(int32_t LUN) {
@@ -322,32 +319,19 @@ void Averager::write_mean(int32_t LUN) {
     fts::STPLOG(1, "COMBIRAX 10> - AVERAGE FILE OUTPUT");
   }
 
-  // The output points and their elements.
+  // The output points and the mean of their elements.
   int32_t i1 = 0, i2 = 0;
   output_points(i1, i2);
+  if (i2 >= i1) {
+    int32_t j1 = 0, j2 = 0, jstep = 0, nj = 0;
+    fts::INDICE(rep_, rep_, i1, i2, j1, j2, jstep, nj);
+    const auto from = static_cast<std::size_t>(j1 - 1);
+    const auto count = static_cast<std::size_t>(nj);
+    scale_mean(std::span<const double>(sum_).subspan(from, count), mean_(QQADDS),
+               std::span<float>(load_).subspan(from, count));
+  }
   int32_t ierr = 0;
-  Header written;
-  if (i2 < i1) {
-    fts::STINDX(LUN, written, load_, mean_, type_, rep_, i1, i2, ierr);
-    fts::STPLOG(ierr, "COMBIRAX 10> - AVERAGE FILE OUTPUT");
-    return;
-  }
-  int32_t j1 = 0, j2 = 0, jstep = 0, nj = 0;
-  fts::INDICE(rep_, rep_, i1, i2, j1, j2, jstep, nj);
-
-  // The mean of those elements.
-  const auto from = static_cast<std::size_t>(j1 - 1);
-  const auto count = static_cast<std::size_t>(nj);
-  const std::span<float> mean = std::span<float>(load_).subspan(from, count);
-  scale_mean(std::span<const double>(sum_).subspan(from, count), mean_(QQADDS), mean);
-
-  // Written behind the header of the output points, which keeps the merged duration.
-  Header points;
-  fts::UPDHDR(mean_, points, kFloatArray, rep_, i1, i2, ierr);
-  if (ierr == 0) {
-    points(QQIDUR) = mean_(QQIDUR);
-    fts::STINDX(LUN, written, mean, points, type_, rep_, 1, i2 - i1 + 1, ierr);
-  }
+  fts::STINDX(LUN, mean_, load_, mean_, type_, rep_, i1, i2, ierr);
   fts::STPLOG(ierr, "COMBIRAX 10> - AVERAGE FILE OUTPUT");
 }
 

@@ -215,6 +215,9 @@ void INDICE(int32_t SREP, int32_t IREP, int32_t I1, int32_t I2, int32_t& J1, int
 //    I1 - 1 samples, QQILEN = N, QQICEN moved back by I1 - 1 and QQIDUR scaled by N / QQILEN
 //    (rounded to a 32-bit float, then to the nearest integer); a spectrum gets QQSOFF moved by
 //    I1 - 1 samples and QQSLEN = N. QQDSCL and all other items stay.
+// 3. HDRA and HDRB may be the same header: it is then updated in place, and QQILEN already holds
+//    the new length when the duration is scaled, so QQIDUR keeps its value (up to the 32-bit
+//    rounding).
 void UPDHDR(const Header& HDRA, Header& HDRB, int32_t ITYP, int32_t IREP, int32_t I1, int32_t I2,
             int32_t& IERR) {
   const int32_t rep = HDRA(QQDREP);
@@ -256,7 +259,8 @@ void UPDHDR(const Header& HDRA, Header& HDRB, int32_t ITYP, int32_t IREP, int32_
     b(QQIOFF) = wrapped(before * HDRA(QQISLP) + HDRA(QQIOFF));
     b(QQILEN) = n;
     b(QQICEN) = wrapped(HDRA(QQICEN) - before);
-    const auto scaled = static_cast<float>(static_cast<double>(HDRA(QQIDUR)) * n / HDRA(QQILEN));
+    const int32_t length = &HDRA == &HDRB ? n : HDRA(QQILEN);
+    const auto scaled = static_cast<float>(static_cast<double>(HDRA(QQIDUR)) * n / length);
     b(QQIDUR) = static_cast<int32_t>(nearest(scaled));
   } else if (kind == 1) {
     b(QQSOFF) = wrapped(before * HDRA(QQSSLP) + HDRA(QQSOFF));
@@ -361,6 +365,9 @@ void LDINDX(int32_t LUN, const Header& HDR, ElementArray ARRAY, Header& AHDR, in
 // 2. Integer files are written normalised: S is the normalising shift of the selected elements
 //    (NORMI2 ... NORMR8), so that their largest magnitude fills half to full scale, and the file
 //    exponent is AHDR's QQDSCL - S. Float files take S = AHDR's QQDSCL and exponent 0.
+// 3. HDR and AHDR may be the same header (a mean written behind its own array header): it is
+//    then cut to the points written in place (UPDHDR of the header onto itself, so the duration
+//    is kept), and left as it was when the store is refused.
 void STINDX(int32_t LUN, Header& HDR, ConstElementArray ARRAY, const Header& AHDR, int32_t FTYP,
             int32_t IREP, int32_t I1, int32_t I2, int32_t& IERR) {
   const int32_t atyp = AHDR(QQDTYP);
@@ -375,9 +382,9 @@ void STINDX(int32_t LUN, Header& HDR, ConstElementArray ARRAY, const Header& AHD
     MESSAG("STINDX   02> ILLEGAL FILE TYPE");
     return;
   }
-  Header h;
+  Header h = AHDR;
   int32_t ierr = 0;
-  UPDHDR(AHDR, h, FTYP, IREP, I1, I2, ierr);
+  UPDHDR(&HDR == &AHDR ? h : AHDR, h, FTYP, IREP, I1, I2, ierr);
   if (ierr != 0) {
     MESSAG("STINDX   03>");
     return;

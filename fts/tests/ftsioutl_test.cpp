@@ -557,6 +557,35 @@ TEST_F(ScanAccessTest, StindxNormalisesFloatsIntoSixteenBits) {
   for (std::size_t k = 0; k < 4; ++k) EXPECT_EQ(le_element(b, kRec, k, 0), expected[k]);
 }
 
+// A header that both describes the array and is written is cut to the points in place: the
+// axis follows the points written, the duration is kept.
+TEST_F(ScanAccessTest, StindxUpdatesAHeaderThatIsBothArrayAndFileHeaderInPlace) {
+  Header h = header_of(scan_items(2, 0, 10, 1));
+  h(QQIOFF) = 100;
+  h(QQISLP) = 2;
+  h(QQICEN) = 4;
+  h(QQIDUR) = 1000;
+  const std::vector<float> a = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+  open_output();
+  int32_t ierr = -1;
+  STINDX(kOut, h, a, h, 2, 0, 2, 5, ierr);
+  EXPECT_EQ(ierr, 0);
+  EXPECT_EQ(h(QQIOFF), 102);
+  EXPECT_EQ(h(QQILEN), 4);
+  EXPECT_EQ(h(QQICEN), 3);
+  EXPECT_EQ(h(QQIDUR), 1000);
+  const Bytes b = output_bytes();
+  EXPECT_EQ(le32(b, 168), 1000);  // QQIDUR in the header record
+  EXPECT_EQ(le32(b, 204), 4);     // QQILEN
+  for (std::size_t k = 0; k < 4; ++k) EXPECT_EQ(le_element(b, kRec, k, 2), a[k + 1]);
+
+  // A refused store leaves the header as it was.
+  const Header before = h;
+  STINDX(kOut, h, a, h, 2, 0, 3, 9, ierr);
+  EXPECT_EQ(ierr, 1);
+  EXPECT_EQ(h, before);
+}
+
 TEST_F(ScanAccessTest, StindxOfAllZerosKeepsTheArrayExponent) {
   Header ah = header_of(scan_items(1, 0, 300, 1));
   ah(QQDSCL) = -4;
