@@ -1,5 +1,4 @@
-// ftsspect: spectrum helpers: axis ranges, interpolation by position, line shapes and reaches,
-// peaks.
+// ftsspect: spectrum helpers: axis ranges, interpolation by position, line shapes, peaks.
 #include "fts/ftsspect.hpp"
 
 #include <algorithm>
@@ -74,7 +73,7 @@ class PeakHeap {
   // child (the left one when both are equal) while that child is weaker.
   void sift_down(int32_t n, double x, float v) {
     int32_t k = 1;
-    while (2 * k <= n) {
+    while (k <= n / 2) {
       int32_t child = 2 * k;
       if (child < n && strength(child + 1) < strength(child)) ++child;
       if (!(strength(child) < v)) break;
@@ -187,7 +186,8 @@ float SPTR4I(const Header& AHDR, std::span<const float> ARRAY, double W, int32_t
 //            code outside 0-5
 // Notes: 1. L is QQRESL times the interferogram sample spacing (0 when the header gives no
 //           resolution). DW * L and the result are rounded to 32 bits.
-//        2. The line shape has area 1 in axis units for the boxcar, height L at its centre.
+//        2. Every window's line shape has area 1 on the axis; the boxcar's is L high at the
+//           centre.
 float SPTAPV(const Header& AHDR, double DW) {
   double res = 0;
   SPTRES(AHDR, res);

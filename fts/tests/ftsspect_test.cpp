@@ -414,19 +414,31 @@ TEST_F(SpectrumFileTest, GetspfOnAnInterferogramReadsNothingAndReturnsNothing) {
 }
 
 TEST_F(SpectrumFileTest, GetspfOnASpectrumWithoutAnAxisRefusesCleanly) {
+  // No bin width (QQSTSZ 0): spacing 0, so a position has no point number; the ends of the
+  // 32-bit range (or point 0) stand in for it and the load refuses them.
   HeaderItems items = spectrum_items(50);
-  items[QQSTSZ - 1] = 0;  // no bin width: every position gives the same index
+  items[QQSTSZ - 1] = 0;
   const Header hdr = open_first_scan(write({{items, ramp(50)}}, Source::bytes, "flat.dat"));
-  for (const double w : {1001.0, -5.0}) {
-    SCOPED_TRACE(w);
+  struct Case {
+    double w;
+    const char* refusal;
+  };
+  constexpr Case kCases[] = {{1001.0, "UPDHDR   07> - RANGE NOT IN DATA"},
+                             {-5.0, "UPDHDR   06> - ILLEGAL RANGE SPECIFICATION"},
+                             {0.0, "UPDHDR   06> - ILLEGAL RANGE SPECIFICATION"}};
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.w);
     textio::CaptureOutput out;
     std::vector<float> array(64);
     Header ahdr;
     int32_t npts = 0, ierr = 0;
-    double w1p = 0, w2p = 0;
-    GETSPF(kIn, hdr, array, ahdr, 2, 0, npts, w, w, w1p, w2p, ierr);
+    double w1p = -1, w2p = -1;
+    GETSPF(kIn, hdr, array, ahdr, 2, 0, npts, c.w, c.w, w1p, w2p, ierr);
     EXPECT_EQ(ierr, 1);
-    EXPECT_NE(out.text().find("GETSPF   03>"), std::string::npos) << out.text();
+    EXPECT_EQ(out.text(), log_lines({c.refusal, "LDINDX   03>", "GETSPF   03>"}));
+    EXPECT_EQ(npts, 1);
+    EXPECT_EQ(w1p, 0.0);
+    EXPECT_EQ(w2p, 0.0);
   }
 }
 
@@ -969,6 +981,23 @@ TEST(Sptpks, RefusesWhatItCannotSearchWithItsMessages) {
     EXPECT_EQ(npk, 0);
     EXPECT_EQ(pkw, std::vector<double>(c.room, -1.0));
   }
+}
+
+TEST(Sptpks, FindsNothingOnASpectrumWithoutAnAxis) {
+  // Spacing 0: the fetchable range is the single position 0 and the step is infinite.
+  HeaderItems items = spectrum_items(100);
+  items[QQSTSZ - 1] = 0;
+  const Header h = header_of(items);
+  const std::vector<float> data = wavy(100);
+  textio::CaptureOutput out;
+  std::vector<double> pkw(5, -1.0);
+  std::vector<float> pkv(5, -1.0f);
+  int32_t npk = -1, ierr = -1;
+  SPTPKS(data, h, 0.0, 0.0, 0.0, 5, 0, pkw, pkv, npk, ierr);
+  EXPECT_EQ(out.text(), "");
+  EXPECT_EQ(ierr, 0);
+  EXPECT_EQ(npk, 0);
+  EXPECT_EQ(pkw[0], -1.0);
 }
 
 TEST(Sptpks, AcceptsTheEndsOfTheFetchableRange) {

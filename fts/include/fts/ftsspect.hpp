@@ -1,5 +1,4 @@
-// ftsspect: spectrum helpers: axis ranges, interpolation by position, line shapes and reaches,
-// peaks.
+// ftsspect: spectrum helpers: axis ranges, interpolation by position, line shapes, peaks.
 #pragma once
 
 #include <cstdint>
