@@ -12,6 +12,8 @@
 
 #include "fts/ftssun.hpp"
 
+#include "numeric.hpp"
+
 namespace fts {
 
 namespace {
@@ -206,32 +208,9 @@ double series(const Term (&table)[N], bool cosine, double d, double m, double mp
   return sum;
 }
 
-// A real as a 32-bit integer, truncated toward zero; beyond the range it saturates, not a number
-// gives 0.
-int32_t to_int32(double v) {
-  if (std::isnan(v)) return 0;
-  if (v >= 2147483647.0) return std::numeric_limits<int32_t>::max();
-  if (v <= -2147483648.0) return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(v);
-}
-
-// Places atan(NUM/DEN) in its quadrant: + pi when DEN < 0, + 2 pi when DEN > 0 and NUM < 0.
-// Both zero (the direction is undefined) gives 0.
-double quadrant_atan(double num, double den) {
-  if (num == 0.0 && den == 0.0) return 0.0;
-  double a = std::atan(num / den);
-  if (den < 0.0) {
-    a += kPi;
-  } else if (den > 0.0 && num < 0.0) {
-    a += kTwoPi;
-  }
-  return a;
-}
-
-// Arcsine and arccosine of values that rounding may have carried just beyond +-1.
-double clamp_unit(double s) {
-  return s > 1.0 ? 1.0 : (s < -1.0 ? -1.0 : s);
-}
+using detail::clamp_unit;
+using detail::quadrant_atan;
+using detail::saturate_int32;
 
 }  // namespace
 
@@ -406,11 +385,11 @@ void MOON(int32_t JDAY, int32_t MSEC, int32_t ILAT, int32_t ILON, int32_t IALT, 
   double el = 0;
   MOONAZEL(jde, static_cast<double>(ILAT) / 3600.0, static_cast<double>(ILON) / 3600.0,
            static_cast<double>(IALT), az, el);
-  IAZ = to_int32(az * kArcsecPerPi / kPi);
-  IEL = to_int32(el * kArcsecPerPi / kPi);
+  IAZ = saturate_int32(az * kArcsecPerPi / kPi);
+  IEL = saturate_int32(el * kArcsecPerPi / kPi);
   double k = 0;
   MOONILLU(jde, k);
-  ILLUM = to_int32(100.0 * k);
+  ILLUM = saturate_int32(100.0 * k);
   IEAST = IAZ >= 0 && IAZ < 648000 ? 1 : 0;
 }
 

@@ -3,19 +3,12 @@
 #include "fts/ftsmtutl.hpp"
 
 #include <cmath>
-#include <limits>
+
+#include "numeric.hpp"
 
 namespace fts {
 
 namespace {
-
-// A whole-valued real as a 32-bit integer; beyond the range it saturates, not a number gives 0.
-int32_t to_int32(double v) {
-  if (std::isnan(v)) return 0;
-  if (v >= 2147483647.0) return std::numeric_limits<int32_t>::max();
-  if (v <= -2147483648.0) return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(v);
-}
 
 constexpr float kPi = 3.1415927f;      // pi as a 32-bit float
 constexpr float kPi2 = 9.869604f;      // pi squared as a 32-bit float
@@ -32,12 +25,12 @@ int32_t LBOT(float X) {
 
 int32_t LDTOP(double X) {
   const double a = std::trunc(X);
-  return to_int32(a < X ? a + 1 : a);
+  return detail::saturate_int32(a < X ? a + 1 : a);
 }
 
 int32_t LDBOT(double X) {
   const double a = std::trunc(X);
-  return to_int32(a <= X ? a : a - 1);
+  return detail::saturate_int32(a <= X ? a : a - 1);
 }
 
 double DLOG2(double X) {

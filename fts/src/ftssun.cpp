@@ -11,6 +11,8 @@
 
 #include "fts/ftsmoon.hpp"
 
+#include "numeric.hpp"
+
 namespace fts {
 
 namespace {
@@ -43,31 +45,12 @@ double centuries(double jde) {
   return (jde - kJd1900) / kDaysPerCentury;
 }
 
-// A real as a 32-bit integer, truncated toward zero; beyond the range it saturates, not a number
-// gives 0.
-int32_t to_int32(double v) {
-  if (std::isnan(v)) return 0;
-  if (v >= 2147483647.0) return std::numeric_limits<int32_t>::max();
-  if (v <= -2147483648.0) return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(v);
-}
-
-// Places atan(NUM/DEN) in its quadrant: + pi when DEN < 0, + 2 pi when DEN > 0 and NUM < 0.
-// Both zero (the direction is undefined) gives 0.
-double quadrant_atan(double num, double den) {
-  if (num == 0.0 && den == 0.0) return 0.0;
-  double a = std::atan(num / den);
-  if (den < 0.0) {
-    a += kPi;
-  } else if (den > 0.0 && num < 0.0) {
-    a += kTwoPi;
-  }
-  return a;
-}
+using detail::quadrant_atan;
+using detail::saturate_int32;
 
 // Arcsine of a sine that rounding may have carried just beyond +-1.
 double safe_asin(double s) {
-  return std::asin(s > 1.0 ? 1.0 : (s < -1.0 ? -1.0 : s));
+  return std::asin(detail::clamp_unit(s));
 }
 
 // Leap years: Gregorian from 1583 on, Julian (every fourth year) before, as JULIAN counts them.
@@ -490,9 +473,9 @@ void SUN(int32_t JDAY, int32_t MSEC, int32_t ILAT, int32_t ILON, int32_t IALT, i
   double shadow = 0;
   SUNAZEL(jde, static_cast<double>(ILAT) / 3600.0, static_cast<double>(ILON) / 3600.0,
           static_cast<double>(IALT), az, el, shadow);
-  IAZ = to_int32(az * kArcsecPerPi / kPi);
-  IEL = to_int32(el * kArcsecPerPi / kPi);
-  ISHADW = to_int32(1000.0 * shadow);
+  IAZ = saturate_int32(az * kArcsecPerPi / kPi);
+  IEL = saturate_int32(el * kArcsecPerPi / kPi);
+  ISHADW = saturate_int32(1000.0 * shadow);
   IEAST = IAZ >= 0 && IAZ < 648000 ? 1 : 0;
 }
 
