@@ -17,6 +17,7 @@
 #include "fts/ftsioutl.hpp"
 #include "fts/header.hpp"
 #include "fts/lun.hpp"
+#include "plain_read.hpp"
 
 namespace {
 
@@ -84,18 +85,9 @@ void read_plain(benchmark::State& state, int32_t type) {
   const ScanFile& f = file_of(type);
   std::vector<char> memory(static_cast<std::size_t>(f.bytes));
   for (auto _ : state) {
-    std::FILE* in = std::fopen(f.path.c_str(), "rb");
-    std::size_t got = 0;
-    constexpr std::size_t kBlock = std::size_t{1} << 20;
-    while (got < memory.size()) {
-      const std::size_t n =
-          std::fread(memory.data() + got, 1, std::min(kBlock, memory.size() - got), in);
-      if (n == 0) break;
-      got += n;
-    }
-    std::fclose(in);
+    const bool whole = fts::bench::read_plain(f.path, memory);
     benchmark::DoNotOptimize(memory.data());
-    if (got != memory.size()) state.SkipWithError("short read");
+    if (!whole) state.SkipWithError("short read");
   }
   report(state, f);
 }
