@@ -23,7 +23,7 @@ function(fts_unit_test name)
   cmake_parse_arguments(T "" "" "LABELS;SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   fts_target_defaults(${name})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} fts_test_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
@@ -37,7 +37,7 @@ function(fts_e2e_test program)
   set(name ${program}_e2e_test)
   add_executable(${name} tests/${name}.cpp)
   fts_target_defaults(${name})
-  target_link_libraries(${name} PRIVATE fts_testing GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE fts_testing fts_test_main)
   add_dependencies(${name} ${program})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   gtest_discover_tests(${name}

@@ -18,7 +18,6 @@ enum class Kind { scan, text_in, text_out };
 // spent moving their bytes.
 constexpr std::size_t kScanBuffer = std::size_t{1} << 20;
 constexpr std::size_t kTextBuffer = std::size_t{1} << 16;
-constexpr int32_t kShortRecord = EIO;  // status of a record cut short by the end of the file
 
 struct Unit {
   std::FILE* file = nullptr;
@@ -116,16 +115,24 @@ const std::string& file_name(int32_t unit) {
   return u ? u->name : none;
 }
 
-void close(int32_t unit) {
+int32_t close(int32_t unit) {
   auto it = units().find(unit);
-  if (it == units().end()) return;
-  std::fclose(it->second.file);
+  if (it == units().end()) return 0;
+  errno = 0;
+  const bool failed = std::ferror(it->second.file) != 0;
+  const int32_t ios = std::fclose(it->second.file) != 0 || failed ? error_number() : 0;
   if (it->second.remove) std::remove(it->second.name.c_str());
   units().erase(it);
+  return ios;
 }
 
-void close_all() {
-  while (!units().empty()) close(units().begin()->first);
+int32_t close_all() {
+  int32_t first = 0;
+  while (!units().empty()) {
+    const int32_t ios = close(units().begin()->first);
+    if (first == 0) first = ios;
+  }
+  return first;
 }
 
 void remove_on_close(int32_t unit) {
@@ -206,7 +213,13 @@ int32_t write_line(int32_t unit, std::string_view line) {
 void io_failure(int32_t unit, std::string_view what, int32_t ios) {
   std::string text = " #RECIO    01> - " + std::string(what) + ", UNIT " + std::to_string(unit) +
                      ", RECORD " + std::to_string(current_record(unit));
-  text += ios < 0 ? " (END OF FILE)" : " (IOSTAT " + std::to_string(ios) + ")";
+  if (ios < 0) {
+    text += " (END OF FILE)";
+  } else if (ios == kShortRecord) {
+    text += " (RECORD CUT SHORT)";
+  } else {
+    text += " (IOSTAT " + std::to_string(ios) + ")";
+  }
   text += ", FILE " + file_name(unit);
   textio::put_line(text);
   error_stop();

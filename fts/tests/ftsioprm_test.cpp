@@ -19,6 +19,7 @@
 #include "fts/lun.hpp"
 #include "fts/textio.hpp"
 #include "fts_testing/run.hpp"
+#include "fts_testing/stops.hpp"
 
 namespace fts {
 namespace {
@@ -165,25 +166,9 @@ struct AnyArray {
   }
 };
 
-// An error stop inside a test ends the process with status 0, which would pass for a success:
-// such an exit fails the run instead, unless a death test expects it.
-bool in_test = false;
-bool exit_expected = false;
-void refuse_unexpected_exit() {
-  if (in_test && !exit_expected) {
-    std::fputs("the run ended inside a test\n", stderr);
-    std::_Exit(1);
-  }
-}
-[[maybe_unused]] const int kExitGuard = std::atexit(refuse_unexpected_exit);
-
 class ScanFileTest : public ::testing::Test {
  protected:
-  void SetUp() override { in_test = true; }
-  void TearDown() override {
-    lun::close_all();
-    in_test = false;
-  }
+  void TearDown() override { lun::close_all(); }
 
   // Writes BYTES as a file and opens it on unit kIn.
   void open_input(const Bytes& bytes, const std::string& name = "in.dat") {
@@ -660,12 +645,7 @@ TEST_F(ScanFileTest, DispatchersIgnoreAPairOutsideTheirTables) {
 // Fatal input/output: the run ends with a diagnostic naming the file and "#ERROR"; files already
 // written stay intact.
 
-// The log goes to standard output; in the child of a death test it is sent to standard error,
-// where the test looks for it.
-void log_to_stderr() {
-  exit_expected = true;
-  dup2(2, 1);
-}
+using fts::testing::log_to_stderr;
 
 TEST_F(ScanFileTest, FileEndingInsideAScanStopsTheRunAndKeepsOtherFiles) {
   Header h = sample_header(1);
@@ -703,7 +683,7 @@ TEST_F(ScanFileTest, ShortLastRecordStopsTheRun) {
         LDR4I2(kIn, a, 1, 512, 1, 2, 0);
       },
       ::testing::ExitedWithCode(0),
-      "RECORD NOT READ, UNIT 1, RECORD 3 [^\n]*short\\.dat\n#ERROR\n");
+      "RECORD NOT READ, UNIT 1, RECORD 3 \\(RECORD CUT SHORT\\), FILE [^\n]*short\\.dat\n#ERROR\n");
 }
 
 }  // namespace

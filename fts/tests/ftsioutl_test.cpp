@@ -23,6 +23,7 @@
 #include "fts/textio.hpp"
 #include "fts_testing/run.hpp"
 #include "fts_testing/scanbytes.hpp"
+#include "fts_testing/stops.hpp"
 
 namespace fts {
 namespace {
@@ -90,25 +91,9 @@ double le_element(const Bytes& b, std::size_t off, std::size_t k, int32_t type) 
   return std::bit_cast<float>(v);
 }
 
-// An error stop inside a test ends the process with status 0, which would pass for a success:
-// such an exit fails the run instead, unless a death test expects it.
-bool in_test = false;
-bool exit_expected = false;
-void refuse_unexpected_exit() {
-  if (in_test && !exit_expected) {
-    std::fputs("the run ended inside a test\n", stderr);
-    std::_Exit(1);
-  }
-}
-[[maybe_unused]] const int kExitGuard = std::atexit(refuse_unexpected_exit);
-
 class ScanAccessTest : public ::testing::Test {
  protected:
-  void SetUp() override { in_test = true; }
-  void TearDown() override {
-    lun::close_all();
-    in_test = false;
-  }
+  void TearDown() override { lun::close_all(); }
 
   void open_input(const Bytes& bytes, const std::string& name = "in.dat") {
     fts::testing::write_bytes(dir_ / name, bytes);
@@ -905,8 +890,7 @@ TEST_F(ScanAccessTest, WalkingIntoAScanCutShortStopsTheRun) {
   open_input(f.bytes(), "cut.dat");
   EXPECT_EXIT(
       {
-        exit_expected = true;
-        dup2(2, 1);  // the log, to where the death test looks
+        fts::testing::log_to_stderr();
         Header h;
         int32_t curscn = 1;
         int32_t ierr = 0;

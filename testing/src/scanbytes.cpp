@@ -25,22 +25,25 @@ void ScanFileBytes::add_header(const HeaderItems& items) {
 }
 
 void ScanFileBytes::add_data(const std::vector<int16_t>& values) {
+  const std::size_t start = bytes_.size();
   for (int16_t v : values) put16(v);
-  pad_record();
+  pad_record(start);
 }
 
 void ScanFileBytes::add_data(const std::vector<int32_t>& values) {
+  const std::size_t start = bytes_.size();
   for (int32_t v : values) put32(static_cast<uint32_t>(v), big_endian_);
-  pad_record();
+  pad_record(start);
 }
 
 void ScanFileBytes::add_data(const std::vector<float>& values) {
+  const std::size_t start = bytes_.size();
   for (float v : values) {
     uint32_t bits = 0;
     std::memcpy(&bits, &v, sizeof bits);
     put32(bits, false);
   }
-  pad_record();
+  pad_record(start);
 }
 
 void ScanFileBytes::add_bytes(const std::vector<std::uint8_t>& raw) {
@@ -67,13 +70,16 @@ void ScanFileBytes::put32(uint32_t v, bool big) {
   }
 }
 
-void ScanFileBytes::pad_record() {
+void ScanFileBytes::pad_record(std::size_t start) {
+  // A scan without elements still has its one (zero) data record.
+  if (bytes_.size() == start) bytes_.push_back(0);
   while (bytes_.size() % kRecord != 0) bytes_.push_back(0);
 }
 
 int32_t records_for(int64_t n, int32_t size) {
+  // The format's own count, with truncating division: no elements still take one record.
   const int64_t per = static_cast<int64_t>(kRecord) / size;
-  return n <= 0 ? 0 : static_cast<int32_t>((n - 1) / per + 1);
+  return static_cast<int32_t>((n - 1) / per + 1);
 }
 
 }  // namespace fts::testing

@@ -13,7 +13,8 @@
 namespace fts::lun {
 
 constexpr int32_t kRecordBytes = 512;
-constexpr int32_t kMaxScanUnit = 100;  // scan files live on units 1 .. 100
+constexpr int32_t kMaxScanUnit = 100;   // scan files live on units 1 .. 100
+constexpr int32_t kShortRecord = 1000;  // status of a last record cut short by the end of a file
 
 enum class Status {
   old_file,
@@ -22,14 +23,16 @@ enum class Status {
 
 // ---------------------------------------------------------------------------------------------
 // Opening and closing. IOS follows the usual status convention: 0 success, > 0 an error number
-// of the platform. An open on a unit that is already open fails.
+// of the platform. Opening a unit that is already open closes its file first.
 
 void open_scan(int32_t unit, std::string_view name, Status status, int32_t& ios);
 void open_text(int32_t unit, std::string_view name, Status status, int32_t& ios);
 bool is_open(int32_t unit);
 const std::string& file_name(int32_t unit);  // empty when the unit is not open
-void close(int32_t unit);                    // written data are kept; temporary files removed
-void close_all();
+// Closing hands the last buffered data to the system; the status tells whether that worked
+// (0, or the platform's error number). Temporary files are removed.
+int32_t close(int32_t unit);
+int32_t close_all();  // the first failure among the units, else 0
 
 // Marks the text file on UNIT as temporary: it is removed when the unit is closed.
 void remove_on_close(int32_t unit);
@@ -42,7 +45,8 @@ int64_t current_record(int32_t unit);
 void rewind(int32_t unit);
 
 // Reads the current record into DST (512 bytes) and advances. Returns 0 when read, -1 when the
-// file has no such record, > 0 for a read error or a record shorter than 512 bytes.
+// file has no such record, kShortRecord for a record shorter than 512 bytes, another value > 0
+// for a read error.
 int32_t read_record(int32_t unit, std::byte* dst);
 // Reads COUNT records from the current one on into DST (COUNT * 512 bytes) and advances past
 // those read. Returns as read_record; on failure RECORDS_READ tells how many whole records came.

@@ -65,6 +65,8 @@ class FileLineSource final : public LineSource {
  public:
   explicit FileLineSource(std::FILE* file) : file_(file) {}
   bool next_line(std::string& line) override;
+  // True when a read failed (next_line then returned false as at the end of the file).
+  bool failed() const { return std::ferror(file_) != 0; }
 
  private:
   std::FILE* file_;

@@ -22,6 +22,7 @@ class ScanFileBytes {
   explicit ScanFileBytes(bool big_endian = false) : big_endian_(big_endian) {}
 
   void add_header(const HeaderItems& items);
+  // Data records holding VALUES, the last one padded with zeros (one zero record when empty).
   void add_data(const std::vector<int16_t>& values);
   void add_data(const std::vector<int32_t>& values);
   void add_data(const std::vector<float>& values);
@@ -33,13 +34,14 @@ class ScanFileBytes {
  private:
   void put16(int16_t v);
   void put32(uint32_t v, bool big);
-  void pad_record();
+  void pad_record(std::size_t start);
 
   bool big_endian_;
   std::vector<std::uint8_t> bytes_;
 };
 
-// Number of 512-byte data records holding N elements of SIZE bytes.
+// Number of 512-byte data records holding N elements of SIZE bytes: (N - 1) div per record + 1,
+// so a scan without elements has one record.
 int32_t records_for(int64_t n, int32_t size);
 
 }  // namespace fts::testing
