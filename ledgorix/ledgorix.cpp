@@ -43,13 +43,11 @@ void add_block(std::vector<std::string>& lines, std::string_view title, const ft
   for (std::string& line : item_block(HDR, first, last)) lines.push_back(std::move(line));
 }
 
-// Writes one line of the report; a line that cannot be written stops the run.
-void write_report_line(std::string_view line) {
-  const int32_t ios = fts::lun::write_line(kPrintUnit, line);
-  if (ios == 0) return;
+// Stops the run when IOS, the status of a transfer to the report file, tells of a failure.
+void check_report(int32_t ios) {
   int32_t ierr = 0;
   fts::TSTIOS(ios, ierr);
-  fts::STPLOG(1, "LEDGORIX 06> - PRINT FILE NOT WRITTEN");
+  fts::STPLOG(ierr, "LEDGORIX 06> - PRINT FILE NOT WRITTEN");
 }
 
 }  // namespace
@@ -145,12 +143,13 @@ std::vector<std::string> page_lines(const fts::Header& HDR, int32_t scan, int64_
 //            HDR      the scan's header
 //            scan     its number
 // Notes: pages after the first begin with the page break (NEWPAG); a line that cannot be
-//        written stops the run with "LEDGORIX 06> - PRINT FILE NOT WRITTEN".
+//        written stops the run with the status line of TSTIOS and
+//        "LEDGORIX 06> - PRINT FILE NOT WRITTEN".
 void print_page(const Report& report, const fts::Header& HDR, int32_t scan) {
   if (report.page > 1) fts::NEWPAG(kPrintUnit);
   for (const std::string& line :
        page_lines(HDR, scan, report.page, report.date, report.input_name)) {
-    write_report_line(line);
+    check_report(fts::lun::write_line(kPrintUnit, line));
   }
 }
 
@@ -210,6 +209,8 @@ bool print_range(Report& report, int32_t FROM, int32_t TO) {
 // run: the program LEDGORIX: open the scan file and the report, then print ranges of scans
 // until the answer 0 or the end of the scan file.
 // Returned:  (value)  the exit status, 0 (also after an error stop, which ends with "#ERROR")
+// Notes: the report is closed before the final line, so that a failure to write its last lines
+//        is reported ("LEDGORIX 06> - PRINT FILE NOT WRITTEN") instead of a normal end.
 int run() {
   int32_t ierr = 0;
   Report report;
@@ -234,6 +235,9 @@ int run() {
     ask_range(from, to);
     if (from == 0 || !print_range(report, from, to)) break;
   }
+
+  // The report is complete only once its last buffered lines have reached the file.
+  check_report(fts::lun::close(kPrintUnit));
   fts::MESSAG("LEDGORIX     - OK");
   fts::lun::close_all();
   textio::flush();

@@ -167,8 +167,10 @@ void store_spectrum(fts::Header& HDR, std::span<const float> ARRAY, const fts::H
 
 // run: the program MAGNORAV: questions, the input scan, the scaling, the output scan.
 // Returned:  (value)  the exit status, 0 (also after an error stop, which ends with "#ERROR")
-// Notes: the output file is created before the scan is read, and is left (empty) when the run
-//        stops after that.
+// Notes: 1. The output file is created before the scan is read, and is left (empty) when the
+//           run stops after that.
+//        2. The output file is closed before the final line: a failure to hand its last records
+//           to the system stops the run with " ERROR ON WRITE TO OUTPUT FILE".
 int run() {
   ARRAY.fill(0.0f);
   Answers answers;
@@ -200,6 +202,11 @@ int run() {
   // The output scan behind a copy of the array header.
   fts::DUPHDR(AHDR, HDR);
   store_spectrum(HDR, ARRAY, AHDR, W1, W2);
+
+  // The scan is written only once its last buffered records have reached the file.
+  const int32_t ios = fts::lun::close(kOutputUnit);
+  fts::TSTIOS(ios, ierr);
+  fts::STPLOG(ierr, kWriteError);
   textio::put_line(" *OK");
   fts::lun::close_all();
   textio::flush();

@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-#include "fts/ftsiface.hpp"
+#include "fts_testing/stops.hpp"
 
 namespace {
 
@@ -72,7 +72,9 @@ TEST(PageAndScanLines, ShowAsterisksForNumbersAbove999) {
 TEST(PrintPage, StopsTheRunWhenTheReportCannotBeWritten) {
   // No report file is open on the print unit.
   const ledgorix::Report report{.input_name = "scans.dat", .date = "05-Mar-24  21:07:03"};
-  EXPECT_EXIT(ledgorix::print_page(report, Header(), 1), ::testing::ExitedWithCode(0), "");
+  FTS_EXPECT_STOP(ledgorix::print_page(report, Header(), 1),
+                  " #TSTIOS   01> - ERROR, IOSTAT = [0-9]+\n #LEDGORIX 06> - PRINT FILE NOT "
+                  "WRITTEN\n#ERROR\n");
 }
 
 }  // namespace
