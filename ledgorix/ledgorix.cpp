@@ -13,7 +13,7 @@ namespace textio = fts::textio;
 
 namespace {
 
-constexpr int32_t kText = 32;      // characters of the data-source and remark texts
+constexpr std::size_t kText = 32;  // characters of the data-source and remark texts
 constexpr std::size_t kDate = 19;  // characters of the date text
 constexpr int kNumberColumns = 3;  // page and scan numbers
 constexpr int kValueColumns = 11;  // item values
