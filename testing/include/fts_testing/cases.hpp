@@ -28,6 +28,11 @@ inline const std::string kStandardOutput = "<stdout>";
 // alike to the expected and the actual content before they are compared.
 using Mask = std::function<std::string(const std::string& content)>;
 
+// Compares an expected file content with the actual one (both masked); same_content by default,
+// same_scan_file (scandiff.hpp) for a readable account of scan files.
+using Compare = std::function<::testing::AssertionResult(const std::string& expected,
+                                                         const std::string& actual)>;
+
 struct Case {
   std::string name;
   // Writes further input files into the run folder before the run (fixtures built in code).
@@ -38,6 +43,8 @@ struct Case {
   std::map<std::string, Mask> masks = {};
   // A run that takes longer is killed and fails (a hang never blocks the suite).
   std::chrono::seconds time_limit = std::chrono::seconds(30);
+  // Comparisons by file name, for files that same_content does not show readably.
+  std::map<std::string, Compare> compares = {};
 };
 
 // Runs the built program PROGRAM (build/bin/PROGRAM) on case C of the folder CASES in a fresh

@@ -1,0 +1,6 @@
+// ledgorix: the header printer's entry point.
+#include "ledgorix.hpp"
+
+int main() {
+  return ledgorix::run();
+}

@@ -1,0 +1,6 @@
+// magnorav: the spectrum scaler's entry point.
+#include "magnorav.hpp"
+
+int main() {
+  return magnorav::run();
+}
