@@ -18,6 +18,7 @@
 #include "fts_testing/cases.hpp"
 #include "fts_testing/run.hpp"
 #include "fts_testing/scanbytes.hpp"
+#include "fts_testing/scanmask.hpp"
 
 namespace {
 
@@ -301,22 +302,6 @@ std::string average_file(const Average& a) {
   return std::string(b.begin(), b.end());
 }
 
-// A scan file with the write-time stamps (items 129 and 130, bytes 128-135 of every header
-// record) cleared; the headers are found through their QQFLEN (bytes 136-139, little-endian).
-std::string without_write_times(std::string content) {
-  std::size_t at = 0;
-  while (at + kRecord <= content.size()) {
-    std::memset(content.data() + at + 128, 0, 8);
-    uint32_t flen = 0;
-    for (int k = 3; k >= 0; --k) {
-      flen =
-          flen << 8 | static_cast<unsigned char>(content[at + 136 + static_cast<std::size_t>(k)]);
-    }
-    at += kRecord * (1 + static_cast<std::size_t>(static_cast<int32_t>(flen) < 0 ? 0 : flen));
-  }
-  return content;
-}
-
 // A case run on the input SCANS (the file scans.dat) that expects the average file mean.dat
 // with the content EXPECTED ("" for an empty file, nothing when none is written).
 ft::Case scan_case(const std::string& name, std::string input, const std::string* expected) {
@@ -324,7 +309,7 @@ ft::Case scan_case(const std::string& name, std::string input, const std::string
              .setup = [input](const fs::path& dir) { ft::write_file(dir / "scans.dat", input); }};
   if (expected != nullptr) {
     c.expected["mean.dat"] = *expected;
-    c.masks["mean.dat"] = without_write_times;
+    c.masks["mean.dat"] = ft::mask_scan_stamps;
   }
   return c;
 }
@@ -627,7 +612,7 @@ TEST(Input, WrittenByTheLibraryIsAveraged) {
                fts::lun::close(kUnit);
              }};
   c.expected["mean.dat"] = expected;
-  c.masks["mean.dat"] = without_write_times;
+  c.masks["mean.dat"] = ft::mask_scan_stamps;
   EXPECT_TRUE(ft::run_case("combirax", kCases, c));
 }
 

@@ -166,7 +166,7 @@ std::string text_of(const ft::HeaderItems& h, int first) {
 // A number in three columns, "***" when it needs more.
 std::string three(int n, bool zeros) {
   if (n > 999) return "***";
-  char buf[8];
+  char buf[16];
   std::snprintf(buf, sizeof buf, zeros ? "%03d" : "%3d", n);
   return buf;
 }
