@@ -221,7 +221,7 @@ Fixture foreign_scans() {
 
 // A complex float spectrum of 100 points scaled by 2 plus 1: every point scaled, the offset added
 // to the real parts.
-Fixture complex_spectrum() {
+Fixture complex_scan() {
   constexpr int32_t kPoints = 100;
   const ft::HeaderItems items = spectrum_items(2, 2, kPoints, 0);
   std::vector<float> values, expected;
@@ -257,7 +257,7 @@ Fixture large_spectrum(int32_t rep, int32_t points) {
 }
 
 // Model files on which the run stops after creating the output file, which stays empty.
-Fixture spectrum_without_axis() {
+Fixture scan_without_axis() {
   ft::HeaderItems items = spectrum_items(2, 0, 50, 0);
   item(items, QQSSMP) = 0;
   return {scan_file(items, std::vector<float>(50, 1.0f)), Bytes()};
@@ -301,7 +301,7 @@ const ScaleCase kScaleCases[] = {
     {"int16_scale_exponent", int16_spectrum},
     {"float_copy", float_spectrum_by_library},
     {"foreign_second_scan", foreign_scans},
-    {"complex_spectrum", complex_spectrum},
+    {"complex_scan", complex_scan},
     {"full_work_array", full_work_array},
     // Numbers in free format: after a blank line, with the rest of their line ignored.
     {"free_format_answers", int16_spectrum},
@@ -311,7 +311,7 @@ const ScaleCase kScaleCases[] = {
     {"scan_zero", two_spectra_then_empty},
     {"frame_past_the_end", two_spectra_then_empty},
     {"interferogram", interferogram_first},
-    {"spectrum_without_axis", spectrum_without_axis},
+    {"scan_without_axis", scan_without_axis},
     // Stops before the output file is created.
     {"output_exists", no_output, Before::model_and_output},
     {"input_missing", no_output, Before::nothing},

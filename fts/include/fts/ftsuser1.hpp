@@ -1,4 +1,5 @@
-// ftsspect: spectrum helpers: axis ranges, interpolation by position, line shapes, peaks.
+// ftsuser1: spectrum helpers: axis ranges, interpolation by position, line shapes, peaks (the
+// ephemeris and the least-squares solvers have modules of their own: ftssun, ftsmoon, ftslsq).
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-// bench_spect: cost of the line-shape value SPTAPV per call for each window (the fit evaluates it
+// bench_lineshape: cost of the line-shape value SPTAPV per call for each window (the fit evaluates it
 // once per grid point and line in reach when it builds its coefficient lists), and of the peak
 // search SPTPKS over a 4096-point spectrum.
 #include <benchmark/benchmark.h>
@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "fts/ftsspect.hpp"
+#include "fts/ftsuser1.hpp"
 #include "fts/header.hpp"
 
 namespace {

@@ -1,5 +1,6 @@
-// ftsspect: spectrum helpers: axis ranges, interpolation by position, line shapes, peaks.
-#include "fts/ftsspect.hpp"
+// ftsuser1: spectrum helpers: axis ranges, interpolation by position, line shapes, peaks (the
+// ephemeris and the least-squares solvers have modules of their own: ftssun, ftsmoon, ftslsq).
+#include "fts/ftsuser1.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
-// Unit tests of ftsspect: loading axis ranges from spectrum files written by the library and byte
+// Unit tests of ftsuser1: loading axis ranges from spectrum files written by the library and byte
 // by byte, interpolation by position, line-shape values and reaches, and the peak search.
-#include "fts/ftsspect.hpp"
+#include "fts/ftsuser1.hpp"
 
 #include <gtest/gtest.h>
 
