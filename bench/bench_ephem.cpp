@@ -29,16 +29,8 @@ BENCHMARK(BM_Sun);
 void BM_Geomoon(benchmark::State& state) {
   double jde = 2455000.5;
   for (auto _ : state) {
-    double lam = 0;
-    double beta = 0;
-    double par = 0;
-    double lp = 0;
-    double mp = 0;
-    double d = 0;
-    double f = 0;
-    double om = 0;
-    fts::GEOMOON(jde, lam, beta, par, lp, mp, d, f, om);
-    benchmark::DoNotOptimize(lam);
+    const fts::MoonElements moon = fts::geomoon(jde);
+    benchmark::DoNotOptimize(moon.lam);
     jde += 0.01;
   }
   state.SetItemsProcessed(state.iterations());

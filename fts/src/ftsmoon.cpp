@@ -281,6 +281,13 @@ void GEOMOON(double JDE, double& RLAM, double& BETA, double& PAR, double& RLP, d
   OM = om;
 }
 
+// geomoon: GEOMOON's results as one value.
+MoonElements geomoon(double JDE) {
+  MoonElements e;
+  GEOMOON(JDE, e.lam, e.beta, e.par, e.lp, e.mp, e.d, e.f, e.om);
+  return e;
+}
+
 // MOONPOS: the moon's geocentric equatorial position.
 // Given:     JDE      Julian Date (ET)
 // Returned:  RA       right ascension (radians)
@@ -288,15 +295,7 @@ void GEOMOON(double JDE, double& RLAM, double& BETA, double& PAR, double& RLP, d
 //            PAR      equatorial horizontal parallax (radians), as GEOMOON gives it
 // Notes: the true obliquity is used; nutation in longitude is not applied.
 void MOONPOS(double JDE, double& RA, double& DEC, double& PAR) {
-  double lam = 0;
-  double beta = 0;
-  double par = 0;
-  double lp = 0;
-  double mp = 0;
-  double d = 0;
-  double f = 0;
-  double om = 0;
-  GEOMOON(JDE, lam, beta, par, lp, mp, d, f, om);
+  const MoonElements moon = geomoon(JDE);
   double eps0 = 0;
   double deps = 0;
   double dpsi = 0;
@@ -304,15 +303,15 @@ void MOONPOS(double JDE, double& RA, double& DEC, double& PAR) {
   double eps = eps0 + deps;
   ADJUST(eps);
   // Ecliptic to equatorial.
-  double ra =
-      quadrant_atan(std::sin(lam) * std::cos(eps) - std::tan(beta) * std::sin(eps), std::cos(lam));
-  double dec = std::asin(
-      clamp_unit(std::sin(beta) * std::cos(eps) + std::cos(beta) * std::sin(eps) * std::sin(lam)));
+  double ra = quadrant_atan(
+      std::sin(moon.lam) * std::cos(eps) - std::tan(moon.beta) * std::sin(eps), std::cos(moon.lam));
+  double dec = std::asin(clamp_unit(std::sin(moon.beta) * std::cos(eps) +
+                                    std::cos(moon.beta) * std::sin(eps) * std::sin(moon.lam)));
   ADJUST(ra);
   ADJUST(dec);
   RA = ra;
   DEC = dec;
-  PAR = par;
+  PAR = moon.par;
 }
 
 // MOONILLU: illuminated fraction of the moon's disk.
@@ -321,27 +320,14 @@ void MOONPOS(double JDE, double& RA, double& DEC, double& PAR) {
 // Notes: the phase angle comes from the geocentric elongation d of the moon from the sun,
 //        i = 180 deg - d - 0.1468 deg sin d (1 - 0.0549 sin M') / (1 - 0.0167 sin M).
 void MOONILLU(double JDE, double& K) {
-  double lam = 0;
-  double beta = 0;
-  double par = 0;
-  double lp = 0;
-  double mp = 0;
-  double d = 0;
-  double f = 0;
-  double om = 0;
-  GEOMOON(JDE, lam, beta, par, lp, mp, d, f, om);
-  double l0 = 0;
+  const MoonElements moon = geomoon(JDE);
   double m = 0;
-  double c = 0;
-  GEOSUN(JDE, l0, m, c);
-  // The sun's apparent longitude.
-  double lsun = l0 + c - (0.00569 + 0.00479 * std::sin(om)) * kPi / 180.0;
-  ADJUST(lsun);
+  const double lsun = apparent_sun_longitude(JDE, moon.om, m);
   // Elongation and phase angle.
-  double elong = std::acos(clamp_unit(std::cos(lam - lsun) * std::cos(beta)));
+  double elong = std::acos(clamp_unit(std::cos(moon.lam - lsun) * std::cos(moon.beta)));
   ADJUST(elong);
   double phase = kPi - elong -
-                 (kPi / 180.0) * 0.1468 * std::sin(elong) * (1.0 - 0.0549 * std::sin(mp)) /
+                 (kPi / 180.0) * 0.1468 * std::sin(elong) * (1.0 - 0.0549 * std::sin(moon.mp)) /
                      (1.0 - 0.0167 * std::sin(m));
   ADJUST(phase);
   K = (1.0 + std::cos(phase)) * 0.5;

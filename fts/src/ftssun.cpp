@@ -274,28 +274,22 @@ void NUTCOR(double JDE, double& EPS0, double& DEPS, double& DPSI) {
   double m = 0;
   double c = 0;
   GEOSUN(JDE, l, m, c);
-  double lam = 0;
-  double beta = 0;
-  double par = 0;
-  double lp = 0;
-  double mp = 0;
-  double d = 0;
-  double f = 0;
-  double om = 0;
-  GEOMOON(JDE, lam, beta, par, lp, mp, d, f, om);
+  const MoonElements moon = geomoon(JDE);
   // Periodic terms in arc-seconds.
-  const double dpsi = -(17.2327 + 0.01737 * t) * std::sin(om) -
-                      (1.2729 + 0.00013 * t) * std::sin(2.0 * l) + 0.2088 * std::sin(2.0 * om) -
-                      0.2037 * std::sin(2.0 * lp) + (0.1261 - 0.00031 * t) * std::sin(m) +
-                      0.0675 * std::sin(mp) - (0.0497 - 0.00012 * t) * std::sin(2.0 * l + m) -
-                      0.0342 * std::sin(2.0 * lp - om) - 0.0261 * std::sin(2.0 * lp + mp) +
-                      0.0214 * std::sin(2.0 * l - m) - 0.0149 * std::sin(2.0 * l - 2.0 * lp + mp) +
-                      0.0124 * std::sin(2.0 * l - om) + 0.0114 * std::sin(2.0 * lp - mp);
-  const double deps = (9.2100 + 0.00091 * t) * std::cos(om) +
-                      (0.5522 - 0.00029 * t) * std::cos(2.0 * l) - 0.0904 * std::cos(2.0 * om) +
-                      0.0884 * std::cos(2.0 * lp) + 0.0216 * std::cos(2.0 * l + m) +
-                      0.0183 * std::cos(2.0 * lp - om) + 0.0113 * std::cos(2.0 * lp + mp) -
-                      0.0093 * std::cos(2.0 * l - m) - 0.0066 * std::cos(2.0 * l - om);
+  const double dpsi =
+      -(17.2327 + 0.01737 * t) * std::sin(moon.om) - (1.2729 + 0.00013 * t) * std::sin(2.0 * l) +
+      0.2088 * std::sin(2.0 * moon.om) - 0.2037 * std::sin(2.0 * moon.lp) +
+      (0.1261 - 0.00031 * t) * std::sin(m) + 0.0675 * std::sin(moon.mp) -
+      (0.0497 - 0.00012 * t) * std::sin(2.0 * l + m) - 0.0342 * std::sin(2.0 * moon.lp - moon.om) -
+      0.0261 * std::sin(2.0 * moon.lp + moon.mp) + 0.0214 * std::sin(2.0 * l - m) -
+      0.0149 * std::sin(2.0 * l - 2.0 * moon.lp + moon.mp) + 0.0124 * std::sin(2.0 * l - moon.om) +
+      0.0114 * std::sin(2.0 * moon.lp - moon.mp);
+  const double deps = (9.2100 + 0.00091 * t) * std::cos(moon.om) +
+                      (0.5522 - 0.00029 * t) * std::cos(2.0 * l) -
+                      0.0904 * std::cos(2.0 * moon.om) + 0.0884 * std::cos(2.0 * moon.lp) +
+                      0.0216 * std::cos(2.0 * l + m) + 0.0183 * std::cos(2.0 * moon.lp - moon.om) +
+                      0.0113 * std::cos(2.0 * moon.lp + moon.mp) - 0.0093 * std::cos(2.0 * l - m) -
+                      0.0066 * std::cos(2.0 * l - moon.om);
   EPS0 = eps0;
   DEPS = deps / 3600.0 * kPi / 180.0;
   DPSI = dpsi / 3600.0 * kPi / 180.0;
@@ -328,6 +322,21 @@ void SIDAPP(double JDE, double& THETA) {
   THETA = theta;
 }
 
+// apparent_sun_longitude: the sun's apparent longitude, with aberration and nutation in
+// longitude.
+// Given:     JDE      Julian Date (ET)
+//            OM       longitude of the moon's ascending node (radians, as GEOMOON gives it)
+// Returned:  M        the sun's mean anomaly (radians, as GEOSUN gives it)
+//            (value)  apparent longitude (radians, through ADJUST)
+double apparent_sun_longitude(double JDE, double OM, double& M) {
+  double l0 = 0;
+  double c = 0;
+  GEOSUN(JDE, l0, M, c);
+  double lsun = l0 + c - (0.00569 + 0.00479 * std::sin(OM)) * kPi / 180.0;
+  ADJUST(lsun);
+  return lsun;
+}
+
 // SUNPOS: the sun's apparent geocentric equatorial position.
 // Given:     JDE      Julian Date (ET)
 // Returned:  RA       right ascension (radians)
@@ -342,22 +351,9 @@ void SUNPOS(double JDE, double& RA, double& DEC, double& PAR) {
   NUTCOR(JDE, eps0, deps, dpsi);
   double eps = eps0 + deps;
   ADJUST(eps);
-  double lam = 0;
-  double beta = 0;
-  double mpar = 0;
-  double lp = 0;
-  double mp = 0;
-  double d = 0;
-  double f = 0;
-  double om = 0;
-  GEOMOON(JDE, lam, beta, mpar, lp, mp, d, f, om);
-  double l0 = 0;
+  const MoonElements moon = geomoon(JDE);
   double m = 0;
-  double c = 0;
-  GEOSUN(JDE, l0, m, c);
-  // Apparent longitude.
-  double lsun = l0 + c - (0.00569 + 0.00479 * std::sin(om)) * kPi / 180.0;
-  ADJUST(lsun);
+  const double lsun = apparent_sun_longitude(JDE, moon.om, m);
   // Ecliptic to equatorial.
   double ra = quadrant_atan(std::sin(lsun) * std::cos(eps), std::cos(lsun));
   ADJUST(ra);

@@ -44,42 +44,26 @@ double jde_of(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t mi
 }
 
 TEST(Geomoon, GivesTheWorkedExampleOf1992April12) {
-  double lam = 0;
-  double beta = 0;
-  double par = 0;
-  double lp = 0;
-  double mp = 0;
-  double d = 0;
-  double f = 0;
-  double om = 0;
-  GEOMOON(kExampleJde, lam, beta, par, lp, mp, d, f, om);
-  EXPECT_NEAR(lam / kDeg, 133.1590, kSeriesDeg);
-  EXPECT_NEAR(beta / kDeg, -3.2267, kSeriesDeg);
-  EXPECT_NEAR(par / kDeg, 0.99197, kSeriesDeg);
+  const MoonElements moon = geomoon(kExampleJde);
+  EXPECT_NEAR(moon.lam / kDeg, 133.1590, kSeriesDeg);
+  EXPECT_NEAR(moon.beta / kDeg, -3.2267, kSeriesDeg);
+  EXPECT_NEAR(moon.par / kDeg, 0.99197, kSeriesDeg);
 }
 
 TEST(Geomoon, GivesMeanElementsCloseToTheModernOnes) {
   // Meeus, Astronomical Algorithms, example 47.a (elements of 1992 April 12, 0h TD); the node
   // from the polynomial of its chapter 22.
-  double lam = 0;
-  double beta = 0;
-  double par = 0;
-  double lp = 0;
-  double mp = 0;
-  double d = 0;
-  double f = 0;
-  double om = 0;
-  GEOMOON(kExampleJde, lam, beta, par, lp, mp, d, f, om);
+  const MoonElements moon = geomoon(kExampleJde);
   // The older F carries a periodic term of 0.0247 deg in the node that the modern one lacks.
   struct Case {
     const char* name;
     double value, published_deg, tol_deg;
   };
-  const Case kCases[] = {{"L'", lp, 134.290182, 0.005},
-                         {"M'", mp, 5.150833, 0.005},
-                         {"D", d, 113.842304, 0.005},
-                         {"F", f, 219.889721, 0.04},
-                         {"Omega", om, 274.400626, 0.005}};
+  const Case kCases[] = {{"L'", moon.lp, 134.290182, 0.005},
+                         {"M'", moon.mp, 5.150833, 0.005},
+                         {"D", moon.d, 113.842304, 0.005},
+                         {"F", moon.f, 219.889721, 0.04},
+                         {"Omega", moon.om, 274.400626, 0.005}};
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
     EXPECT_LT(std::fabs(c.value), 2 * kPi);

@@ -27,6 +27,9 @@ void SUNAZEL(double JDE, double RLAT, double RLON, double HEIGHT, double& AZ, do
 
 void SUNPOS(double JDE, double& RA, double& DEC, double& PAR);  // apparent RA, Dec, parallax
 void GEOSUN(double JDE, double& RL0, double& RM, double& C);    // mean longitude, anomaly, centre
+// The sun's apparent longitude (radians, through ADJUST) from GEOSUN and the moon's node OM;
+// M returns the sun's mean anomaly.
+double apparent_sun_longitude(double JDE, double OM, double& M);
 void NUTCOR(double JDE, double& EPS0, double& DEPS, double& DPSI);  // obliquity and nutation
 void SIDAPP(double JDE, double& THETA);  // apparent sidereal time at Greenwich
 
