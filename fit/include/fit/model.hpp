@@ -1,0 +1,98 @@
+// model: the band model of the fit: populations and their sums (NORMA), the normalisations
+// (RENORM, SCALE), the gain correction (GANSCL), the per-point line-shape coefficient lists and
+// the model columns built from them.
+//
+// Band column b(i) = r(i) A(i)/N1, derivative column d(i) = BI r(i) ((N2/N1) A(i)/N1 - D(i)/N1)
+// (the derivative of the band with respect to TFAC), solar column q(i) = r(i) s(i), with
+// A(i) = sum_k c(i,k) P(f(i)+k-1) and D(i) = sum_k c(i,k) P(f(i)+k-1) E(f(i)+k-1) over the stored
+// list of point i. Sums of A and D are 32-bit, rounded after every term, in list order; the sums
+// of NORMA, RENORM and SCALE are 64-bit, stored as 32-bit.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "fit/inputs.hpp"
+#include "fts/header.hpp"
+
+namespace fit {
+
+// ---------------------------------------------------------------------------------------------
+// The four array routines.
+
+// Populations POP(j) = exp(-TFAC E(j)) (0 where the exponent exceeds 88) of the lines of NORMAL,
+// and N1 = sum S P, N2 = sum E S P; a sum of 0 is returned as 1.
+void NORMA(const Normal& NORMAL, float& N1, float& N2, std::span<float> POP, float TFAC);
+// Divides ARR(1..N) by the mean of its non-zero elements, AMEAN (1 when there are none).
+void RENORM(std::span<float> ARR, int32_t N, float& AMEAN);
+// Divides ARR(1..N) by its Euclidean length ANORM (1 for a zero array).
+void SCALE(std::span<float> ARR, int32_t N, float& ANORM);
+// Divides ARR(1..N) by the product of the header's gains QQGAN1-3 (each below 1 counts as 1).
+void GANSCL(std::span<float> ARR, const fts::Header& HDR, int32_t N);
+
+// True when the line shape of the array header AHDR is defined: a window code 0 to 5 and a
+// resolution above 0 (a positive QQRESL and interferogram spacing of a known unit).
+bool line_shape_defined(const fts::Header& AHDR);
+
+// ---------------------------------------------------------------------------------------------
+// Coefficient lists: for every grid point the index of its first line, and the coefficients of
+// its lines, all points' coefficients in one contiguous array.
+
+class CoefficientLists {
+ public:
+  CoefficientLists();
+
+  // Builds the lists of every point of GRID for the lines of TABLE, with the line shape of the
+  // array header AHDR cut at its BINLIM-th zero and the calibration C (the window search of each
+  // point starts at the first in-window line of the point before), and returns A(i) of the
+  // populations P as the lists are built (A holds N values).
+  void build(const fts::Header& AHDR, int32_t BINLIM, std::span<const double> W,
+             const LineTable& table, std::span<const double, 5> c, std::span<const float> P,
+             std::span<float> A);
+
+  int32_t points() const { return points_; }
+  // First line (from 1) and number of entries of point I (from 1).
+  int32_t first(int32_t i) const { return first_[static_cast<std::size_t>(i - 1)] + 1; }
+  int32_t count(int32_t i) const {
+    const auto k = static_cast<std::size_t>(i - 1);
+    return static_cast<int32_t>(offset_[k + 1] - offset_[k]);
+  }
+  // The coefficients of point I.
+  std::span<const float> coefficients(int32_t i) const {
+    const auto k = static_cast<std::size_t>(i - 1);
+    return std::span<const float>(coef_).subspan(offset_[k], offset_[k + 1] - offset_[k]);
+  }
+  std::size_t entries() const { return coef_.size(); }
+
+  // The per-point sums A(i) and D(i), i = 1..points(), of populations P and term values E.
+  void sums(std::span<const float> P, std::span<const float> E, std::span<float> A,
+            std::span<float> D) const;
+
+ private:
+  int32_t points_ = 0;
+  std::vector<int32_t> first_;      // first line of point i (from 0)
+  std::vector<std::size_t> offset_;  // entries of point i: coef_[offset_[i] .. offset_[i+1])
+  std::vector<float> coef_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Columns.
+
+// The model terms of one iteration.
+struct Terms {
+  float BI = 0.0f;  // band intensity
+  float SA = 0.0f;  // solar amplitude
+  float N1 = 1.0f;  // normalisation sums of NORMA
+  float N2 = 1.0f;
+};
+
+// Fills, for i = 1..N, B(i) = r A/N1, DER(i) = BI r ((N2/N1) A/N1 - D/N1), with SOLAR given
+// Q(i) = r s, and the residual E(i) = y - BI B - SA Q (0 where r = 0), in this order per point.
+// SOLAR and Q empty: no solar term (the residual without it).
+void model_columns(const Terms& t, std::span<const float> A, std::span<const float> D,
+                   std::span<const float> r, std::span<const float> y,
+                   std::span<const float> solar, std::span<float> B, std::span<float> DER,
+                   std::span<float> Q, std::span<float> E);
+
+}  // namespace fit

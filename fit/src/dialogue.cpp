@@ -1,0 +1,66 @@
+// dialogue: the fit programs' questions and answers, the termination lines and the end of a run.
+#include "fit/dialogue.hpp"
+
+#include <cstdlib>
+
+#include "fit/settings.hpp"
+#include "fts/ftsiface.hpp"
+#include "fts/lun.hpp"
+
+namespace fit {
+
+namespace textio = fts::textio;
+
+// name: ask for a file name.
+// Given:     prompt   the question, written as a whole line
+// Returned:  (value)  the answer line, cut or blank-padded to 64 characters
+// Notes: the end of standard input ends the run (terminate).
+std::string Dialogue::name(std::string_view prompt) {
+  textio::put_line(prompt);
+  std::string line;
+  if (!textio::standard_input().next_line(line)) terminate();
+  line.resize(kNameLength, ' ');
+  return line;
+}
+
+// letter: ask for a one-letter choice.
+// Given:     prompt   the question, written as a whole line
+// Returned:  (value)  the first character of the answer line, a blank for an empty line
+// Notes: the end of standard input ends the run (terminate).
+char Dialogue::letter(std::string_view prompt) {
+  textio::put_line(prompt);
+  std::string line;
+  if (!textio::standard_input().next_line(line)) terminate();
+  return line.empty() ? ' ' : line[0];
+}
+
+// terminate: end the run after an answer that cannot be read.
+// Notes: the flag shown by "ERROR=" is the state of the failed read, which is never success
+//        (an unreadable answer and the end of standard input alike).
+void Dialogue::terminate() {
+  textio::put_line((textio::FreeLine() << " USER REQUESTED TERMINATION, FILE=" << last_scan_).str());
+  textio::put_line((textio::FreeLine() << "                            ERROR=" << true).str());
+  end_run();
+}
+
+// close_run: close the run's files.
+// Notes: the status report and the fit values file are complete only once their last lines have
+//        reached the files: a failure to close either stops the run with the status line of
+//        TSTIOS and " ERROR WRITING OUTPUT FILES".
+void close_run() {
+  int32_t ierr = 0;
+  const int32_t status = fts::lun::close(kStatusUnit);
+  const int32_t values = fts::lun::close(kValuesUnit);
+  fts::TSTIOS(status != 0 ? status : values, ierr);
+  fts::STPLOG(ierr, " ERROR WRITING OUTPUT FILES");
+  fts::lun::close_all();
+  textio::flush();
+}
+
+// end_run: the normal end of a run from anywhere in it.
+void end_run() {
+  close_run();
+  std::exit(0);
+}
+
+}  // namespace fit
