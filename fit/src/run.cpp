@@ -157,7 +157,7 @@ bool Run::set_up_pass() {
   if (hdr(fts::QQDKND) == kSpectrum) {
     const Section section = section_of(hdr, W1_, W2_);
     fts::STPLOG(section.defined ? 0 : 1,
-                (FreeLine() << " SPECTRUM AXIS UNDEFINED ON FILE" << CURSCN_).str());
+                (FreeLine() << "SPECTRUM AXIS UNDEFINED ON FILE" << CURSCN_).str());
     fts::STPLOG(section.elements > kMaxPoints ? 1 : 0, kTooLarge);
   }
   Scan& scan = *scan_;
@@ -182,7 +182,7 @@ bool Run::set_up_pass() {
   scan.first_of_pass = true;
   if (filter_.on) {
     const double points = filter_.time_constant / smp;
-    fts::STPLOG(points > 2.0 ? 0 : 1, (FreeLine() << " FILTER TIME CONSTANT TOO SHORT:"
+    fts::STPLOG(points > 2.0 ? 0 : 1, (FreeLine() << "FILTER TIME CONSTANT TOO SHORT:"
                                                   << static_cast<float>(points)
                                                   << " POINTS, MORE THAN 2 NEEDED")
                                           .str());
