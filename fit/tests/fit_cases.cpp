@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fixtures.hpp"
+#include "fts/ftssun.hpp"
 #include "fts/header.hpp"
 #include "fts_testing/cases.hpp"
 #include "fts_testing/run.hpp"
@@ -133,6 +134,81 @@ void complex_night(const fs::path& dir) {
   EXPECT_TRUE(write_lines(dir / kLines, night.lines));
 }
 
+// Mask, response, filter and calibration: a night seen through a sloping response, on a slide
+// scale 1.0001 times the true one, the second scan with gains 2, 1, 3; two passes, the second
+// without a calibration file.
+void inputs_night(const fs::path& dir) {
+  Night night;
+  night.cal.c = {1.0001, 0.0, 0.0, 0.0, 0.0};
+  night.response_slope = 0.004;
+  std::vector<ScanSpec> scans = series(4, 188.0, 3.0, 900.0, 30.0, 0.5);
+  scans[1].gains = {2, 1, 3};
+  write_inputs(dir, night, scans);
+  EXPECT_TRUE(write_response(dir / "response.dat", night));
+  EXPECT_TRUE(write_text(dir / "mask.txt", "6830.0 6832.0\n6850.5,6851\n"));
+  EXPECT_TRUE(write_text(dir / "calibration.txt", "1.0001\n"));
+}
+
+// Twilight from 18:20 UT on 24 April 2024 at 50 N, 7 E: twelve scans ten minutes apart, the sun
+// from 1.9 degrees above the horizon to 13.4 below; solar spectra for 0, -3, -6, -9 and -12
+// degrees. Each scan carries the solar spectrum of the key nearest to its sun angle, with an
+// amplitude falling with the sun, and the last one none. The header site is HEADER_SITE.
+constexpr fw::Site kTwilightSite{180000, -25200, 120};
+Night twilight_night(const fw::Site& header_site) {
+  Night night;
+  night.start_ms = (18 * 60 + 20) * 60000;
+  night.solar_keys = {0, -10800, -21600, -32400, -43200};
+  night.site = header_site;
+  return night;
+}
+std::vector<ScanSpec> twilight_scans(const Night& night, std::vector<int32_t> solar = {}) {
+  const double amplitudes[] = {400, 300, 220, 160, 110, 80, 60, 40, 30, 20, 10, 0};
+  std::vector<ScanSpec> scans;
+  for (int k = 0; k < 12; ++k) {
+    ScanSpec s;
+    s.minute = 10 * k;
+    s.T = 185.0 + k;
+    s.BI = 1000.0 - 10.0 * k;
+    s.SA = amplitudes[k];
+    s.noise = 0.5;
+    const fw::MidTime mid = fw::mid_time(
+        fw::scan_time(night.day, night.start_ms + s.minute * 60000, night.scan_ms));
+    int32_t az = 0, angle = 0, east = 0, shadow = 0;
+    fts::SUN(mid.day, mid.ms, kTwilightSite.latitude, kTwilightSite.longitude,
+             kTwilightSite.altitude, az, angle, east, shadow);
+    std::size_t nearest = 0;
+    for (std::size_t j = 1; j < night.solar_keys.size(); ++j) {
+      if (std::abs(night.solar_keys[j] - angle) < std::abs(night.solar_keys[nearest] - angle)) {
+        nearest = j;
+      }
+    }
+    s.solar = static_cast<std::size_t>(k) < solar.size() ? solar[static_cast<std::size_t>(k)]
+                                                         : static_cast<int32_t>(nearest);
+    scans.push_back(s);
+  }
+  return scans;
+}
+void twilight(const fs::path& dir, const fw::Site& header_site) {
+  const Night night = twilight_night(header_site);
+  write_inputs(dir, night, twilight_scans(night));
+  EXPECT_TRUE(write_solar(dir / "solar.dat", night));
+}
+
+// Solar keys in increasing order (-12, -6 and 0 degrees): no pair brackets an angle between
+// them. The first scan (-5.5 degrees) takes the nearest key, -6; the second (-10.9) keeps it;
+// the third (-13.4) lies below the smallest key and takes it.
+void unordered_keys(const fs::path& dir) {
+  Night night = twilight_night(kTwilightSite);
+  night.start_ms = (19 * 60 + 10) * 60000;
+  night.solar_keys = {-43200, -21600, 0};
+  std::vector<ScanSpec> scans = twilight_scans(night, {1, 1, 0});
+  scans.resize(3);
+  scans[1].minute = 40;
+  scans[2].minute = 60;
+  write_inputs(dir, night, scans);
+  EXPECT_TRUE(write_solar(dir / "solar.dat", night, false));
+}
+
 // The noise-free night: scans of 170 to 210 K.
 constexpr int kNoiseFreeScans = 5;
 
@@ -154,6 +230,11 @@ const std::map<std::string, Setup>& setups() {
       t["noise_free_night"] = night_of(scans);
     }
     t["small_run"] = night_of(series(3, 195.0, -4.0, 800.0, 50.0, 1.0));
+
+    t["inputs_in_one_run"] = inputs_night;
+    t["twilight_header_site"] = [](const fs::path& dir) { twilight(dir, kTwilightSite); };
+    t["twilight_typed_site"] = [](const fs::path& dir) { twilight(dir, fw::Site{}); };
+    t["first_selection_nearest"] = unordered_keys;
 
     // Failure paths.
     t["data_missing"] = [](const fs::path&) {};

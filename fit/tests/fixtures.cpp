@@ -115,12 +115,21 @@ bool write_response(const std::filesystem::path& path, const Night& night) {
   return fw::write_response_file(path, items_of(night, 0), night.response());
 }
 
-bool write_solar(const std::filesystem::path& path, const Night& night) {
+bool write_solar(const std::filesystem::path& path, const Night& night, bool sorted) {
   std::vector<fw::SolarSpectrum> spectra;
   for (std::size_t k = 0; k < night.solar_keys.size(); ++k) {
     spectra.push_back({night.solar_keys[k], solar_shape(night, static_cast<int32_t>(k))});
   }
-  return fw::write_solar_file(path, items_of(night, 0), spectra);
+  if (sorted) return fw::write_solar_file(path, items_of(night, 0), spectra);
+  fw::ScanWriter writer;
+  if (!writer.open(path)) return false;
+  bool written = true;
+  for (const fw::SolarSpectrum& s : spectra) {
+    fw::ScanItems items = items_of(night, 0);
+    items.sun_key = s.key;
+    written = written && writer.write(fw::spectrum_header(items), s.values);
+  }
+  return writer.close() && written;
 }
 
 bool write_lines(const std::filesystem::path& path, std::span<const fw::Line> lines) {

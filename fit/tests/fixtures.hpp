@@ -78,8 +78,9 @@ bool write_night(const std::filesystem::path& path, const Night& night,
                  std::span<const ScanSpec> scans);
 // The response of NIGHT as a one-scan file.
 bool write_response(const std::filesystem::path& path, const Night& night);
-// The solar spectra of NIGHT (keys solar_keys, in decreasing order of key).
-bool write_solar(const std::filesystem::path& path, const Night& night);
+// The solar spectra of NIGHT with their keys solar_keys, in decreasing order of key (SORTED) or in
+// the order of solar_keys.
+bool write_solar(const std::filesystem::path& path, const Night& night, bool sorted = true);
 // The line parameter file of LINES.
 bool write_lines(const std::filesystem::path& path, std::span<const fw::Line> lines);
 // A text file.

@@ -2,6 +2,8 @@
 // spectra made by the forward model of the test helpers.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,7 @@ const char* const kCaseNames[] = {
     // Fits.
     "noise_free_night",
     "small_run",
+    "inputs_in_one_run",
     // Failure paths.
     "data_missing",
     "first_scan_beyond_end",
@@ -46,6 +49,26 @@ class KelvornCase : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(KelvornCase, RunsAsExpected) {
   EXPECT_TRUE(fc::run_fit_case("kelvorn", kCases, GetParam(), fc::setup_for(GetParam())));
+}
+
+// The noise-free night comes back at the temperatures and band intensities it was made with
+// (the case above holds the program to its fit values file; this reads what that file says).
+TEST(NoiseFreeNight, IsFittedBackToItsTemperaturesAndIntensities) {
+  constexpr double kTemperature = 0.05;  // K
+  constexpr double kIntensity = 5e-4;    // relative
+  std::istringstream values(ft::read_file(kCases / "noise_free_night.out.values.txt"));
+  std::string line;
+  int32_t k = 0;
+  while (std::getline(values, line)) {
+    ++k;
+    SCOPED_TRACE(line);
+    ASSERT_EQ(line.size(), 76u);
+    const double BI = std::stod(line.substr(21, 11));
+    const double T = std::stod(line.substr(45, 9));
+    EXPECT_NEAR(T, fc::noise_free_temperature(k), kTemperature);
+    EXPECT_NEAR(BI, fc::noise_free_intensity(k), kIntensity * fc::noise_free_intensity(k));
+  }
+  EXPECT_EQ(k, 5);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, KelvornCase, ::testing::ValuesIn(kCaseNames),
