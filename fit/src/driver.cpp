@@ -138,6 +138,7 @@ Outcome Driver::fit(const Pass& pass, const LineTable& table, const Settings& se
   float TFAC = state.reset ? settings.TFAC : state.TFAC;
   float N1 = 1.0f, N2 = 1.0f;
   NORMA(table.NORMAL, N1, N2, P_, TFAC);
+  float normed = TFAC;  // the TFAC of the populations in P_
   if (overflowed(N1, N2)) return fail(Result::overflow);
 
   // Starting values: from the last scan with its lists, or by NNLS with lists built anew.
@@ -212,32 +213,42 @@ Outcome Driver::fit(const Pass& pass, const LineTable& table, const Settings& se
   const std::span<float> der = m_.column(2).first(n);
   const std::span<float> sun = m_.column(3).first(n);
   const std::span<float> e = std::span<float>(residual_).first(n);
+  const std::span<float> A = std::span<float>(A_).first(n);
+  const std::span<float> D = std::span<float>(D_).first(n);
   const float tol = settings.tolerance;
   for (;;) {
     out.iterations = iter;
     out.solar_on = solar_on;
     state.reset = false;
-    NORMA(table.NORMAL, N1, N2, P_, TFAC);
+    if (TFAC != normed) {
+      NORMA(table.NORMAL, N1, N2, P_, TFAC);
+      normed = TFAC;
+    }
     if (overflowed(N1, N2)) {
       if (!solar_on) return fail(Result::overflow);
       drop_solar();
       continue;
     }
 
-    // Columns and residual from the stored lists.
-    lists_.sums(P_, E, std::span<float>(A_).first(n), std::span<float>(D_).first(n));
-    model_columns(Terms{BI, SA, N1, N2}, std::span<const float>(A_).first(n),
-                  std::span<const float>(D_).first(n), r, y,
-                  solar_on ? solar : std::span<const float>(), band, der, sun, e);
+    // Columns and residual from the stored lists, and their lengths.
+    const Terms terms{BI, SA, N1, N2};
+    const std::span<const float> s = solar_on ? solar : std::span<const float>();
     if (filter.on) {
+      lists_.columns(terms, P_, E, r, y, s, A, D, band, der, sun, e, nullptr);
       fts::HPBUTT(band, N, tc, filter.order);
       fts::HPBUTT(der, N, tc, filter.order);
       if (solar_on) fts::HPBUTT(sun, N, tc, filter.order);
       fts::HPBUTT(e, N, tc, filter.order);
+      SCALE(band, N, s1);
+      SCALE(der, N, s2);
+      if (solar_on) SCALE(sun, N, s3);
+    } else {
+      std::array<double, 3> squares{};
+      lists_.columns(terms, P_, E, r, y, s, A, D, band, der, sun, e, &squares);
+      scale_by(band, N, squares[0], s1);
+      scale_by(der, N, squares[1], s2);
+      if (solar_on) scale_by(sun, N, squares[2], s3);
     }
-    SCALE(band, N, s1);
-    SCALE(der, N, s2);
-    if (solar_on) SCALE(sun, N, s3);
 
     // Corrections.
     int32_t KRANK = 0;

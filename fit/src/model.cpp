@@ -3,7 +3,9 @@
 #include "fit/model.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "fts/ftscalib.hpp"
@@ -13,6 +15,9 @@
 namespace fit {
 
 namespace {
+
+// Four 32-bit floats handled as one vector of the compiler: the lanes of a group of points.
+using Lanes = float __attribute__((vector_size(16)));
 
 constexpr float kExponentLimit = 88.0f;  // a larger Boltzmann exponent drops the line
 
@@ -88,12 +93,30 @@ void RENORM(std::span<float> ARR, int32_t N, float& AMEAN) {
 //            ARR      ARR(1..N), each divided by ANORM
 // Returned:  ANORM    square root of the sum of squares (64-bit, stored as 32-bit); 1 for 0
 void SCALE(std::span<float> ARR, int32_t N, float& ANORM) {
-  const std::span<float> a = ARR.first(used(ARR, N));
+  scale_by(ARR, N, sum_of_squares(ARR, N), ANORM);
+}
+
+// sum_of_squares: the first step of SCALE.
+// Returned:  (value)  sum of ARR(i)^2, i = 1..N, in 64 bits in element order
+double sum_of_squares(std::span<const float> ARR, int32_t N) {
   double sum = 0.0;
-  for (const float x : a) sum += static_cast<double>(x) * static_cast<double>(x);
-  ANORM = rounded(std::sqrt(sum));
+  for (const float x : ARR.first(used(ARR, N))) {
+    sum += static_cast<double>(x) * static_cast<double>(x);
+  }
+  return sum;
+}
+
+// scale_by: the second step of SCALE.
+// Given:     N        elements used
+//            SUM      their sum of squares
+// Given and returned:
+//            ARR      ARR(1..N), each divided by ANORM
+// Returned:  ANORM    square root of SUM stored as 32-bit; 1 for 0
+void scale_by(std::span<float> ARR, int32_t N, double SUM, float& ANORM) {
+  ANORM = rounded(std::sqrt(SUM));
   if (ANORM == 0.0f) ANORM = 1.0f;
-  for (float& x : a) x = x / ANORM;
+  const float norm = ANORM;
+  for (float& x : ARR.first(used(ARR, N))) x = x / norm;
 }
 
 // GANSCL: correct data for the gain settings of their scan.
@@ -196,6 +219,7 @@ void CoefficientLists::build(const fts::Header& AHDR, int32_t BINLIM, std::span<
     offset_[i + 1] = coef_.size();
     A[i] = a;
   }
+  build_groups(table);
 }
 
 // sums: the per-point sums of the stored lists.
@@ -203,8 +227,19 @@ void CoefficientLists::build(const fts::Header& AHDR, int32_t BINLIM, std::span<
 //            E        term values of the lines
 // Returned:  A, D     A(i) = sum c P and D(i) = sum c P E over the list of point i, each term
 //                     (c P, then c P E) added in 32 bits in list order
+// Notes: the points are taken kLanes at a time (sums_by_group) when the lists are grouped,
+//        with the same result bit for bit as one point at a time (sums_by_point).
 void CoefficientLists::sums(std::span<const float> P, std::span<const float> E,
                             std::span<float> A, std::span<float> D) const {
+  if (grouped_) {
+    sums_by_group(P, E, A, D);
+  } else {
+    sums_by_point(P, E, A, D);
+  }
+}
+
+void CoefficientLists::sums_by_point(std::span<const float> P, std::span<const float> E,
+                                     std::span<float> A, std::span<float> D) const {
   const float* coef = coef_.data();
   for (std::size_t i = 0; i < static_cast<std::size_t>(points_); ++i) {
     const float* p = P.data() + first_[i];
@@ -223,8 +258,118 @@ void CoefficientLists::sums(std::span<const float> P, std::span<const float> E,
   }
 }
 
+// build_groups: the lists of kLanes neighbouring points side by side.
+// Notes:
+// 1. Group g holds points kLanes g + 1 .. kLanes (g + 1) over lines group_first_ .. the last line
+//    any of them holds; lane l of line j is the coefficient of point kLanes g + l + 1 for line j,
+//    or 0 where the line lies before or after that point's list. Missing points of the last
+//    group have no entries.
+// 2. A lane's sum then takes zeros before its first term and after its last. Adding c P = +0
+//    to a sum that starts at +0, and c P E = +0 or -0 to any sum, changes nothing, as long as
+//    P and E are finite: with a term value that is not (a line table built from absurd numbers)
+//    the lists are not grouped.
+void CoefficientLists::build_groups(const LineTable& table) {
+  grouped_ = false;
+  group_first_.clear();
+  group_offset_.assign(1, 0);
+  group_coef_.clear();
+  const auto L = static_cast<std::size_t>(std::max(table.NORMAL.L, 0));
+  for (std::size_t j = 0; j < L; ++j) {
+    if (!std::isfinite(table.NORMAL.E[j])) return;
+  }
+  const auto n = static_cast<std::size_t>(points_);
+  for (std::size_t g0 = 0; g0 < n; g0 += kLanes) {
+    const std::size_t g1 = std::min(g0 + kLanes, n);
+    std::size_t lo = std::numeric_limits<std::size_t>::max(), hi = 0;
+    for (std::size_t i = g0; i < g1; ++i) {
+      const std::size_t count = offset_[i + 1] - offset_[i];
+      if (count == 0) continue;
+      lo = std::min(lo, static_cast<std::size_t>(first_[i]));
+      hi = std::max(hi, static_cast<std::size_t>(first_[i]) + count);
+    }
+    if (lo > hi) lo = hi = 0;
+    const std::size_t start = group_coef_.size();
+    group_coef_.resize(start + (hi - lo) * kLanes, 0.0f);
+    for (std::size_t i = g0; i < g1; ++i) {
+      const std::size_t lane = i - g0;
+      const std::size_t skip = static_cast<std::size_t>(first_[i]) - lo;
+      for (std::size_t k = offset_[i]; k < offset_[i + 1]; ++k) {
+        group_coef_[start + (skip + k - offset_[i]) * kLanes + lane] = coef_[k];
+      }
+    }
+    group_first_.push_back(static_cast<int32_t>(lo));
+    group_offset_.push_back(group_coef_.size());
+  }
+  grouped_ = true;
+}
+
+// sums_by_group: the sums of kLanes points at a time, each lane in its own list order.
+// Notes: the lanes are a vector of the compiler (element by element 32-bit arithmetic, exactly
+//        the scalar operations of each lane).
+void CoefficientLists::sums_by_group(std::span<const float> P, std::span<const float> E,
+                                     std::span<float> A, std::span<float> D) const {
+  const auto n = static_cast<std::size_t>(points_);
+  const std::size_t groups = group_first_.size();
+  for (std::size_t g = 0; g < groups; ++g) {
+    const float* c = group_coef_.data() + group_offset_[g];
+    const std::size_t lines = (group_offset_[g + 1] - group_offset_[g]) / kLanes;
+    const float* p = P.data() + group_first_[g];
+    const float* e = E.data() + group_first_[g];
+    Lanes a = {};
+    Lanes d = {};
+    for (std::size_t k = 0; k < lines; ++k) {
+      Lanes ck;
+      std::memcpy(&ck, c + k * kLanes, sizeof ck);
+      const Lanes t = ck * p[k];
+      a = a + t;
+      d = d + t * e[k];
+    }
+    const std::size_t i0 = g * kLanes;
+    for (std::size_t l = 0; l < kLanes && i0 + l < n; ++l) {
+      A[i0 + l] = a[l];
+      D[i0 + l] = d[l];
+    }
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Columns.
+
+namespace {
+
+// X, or 0 where the response R is 0 (a masked point): selected by a bit mask rather than a
+// branch, so that the compiler can take several points at a time.
+inline float zero_where_masked(float x, float r) {
+  const uint32_t keep = r != 0.0f ? 0xFFFFFFFFu : 0u;
+  return std::bit_cast<float>(std::bit_cast<uint32_t>(x) & keep);
+}
+
+// The points of model_columns without the solar term, and with it.
+void band_points(std::size_t n, const float* __restrict a, const float* __restrict d,
+                 const float* __restrict r, const float* __restrict y, float* __restrict b,
+                 float* __restrict der, float* __restrict e, float N1, float BI, float ratio) {
+  for (std::size_t i = 0; i < n; ++i) {
+    const float bi = r[i] * a[i] / N1;
+    b[i] = bi;
+    der[i] = BI * r[i] * (ratio * a[i] / N1 - d[i] / N1);
+    e[i] = zero_where_masked(y[i] - BI * bi, r[i]);
+  }
+}
+void band_points(std::size_t n, const float* __restrict a, const float* __restrict d,
+                 const float* __restrict r, const float* __restrict y, const float* __restrict s,
+                 float* __restrict b, float* __restrict der, float* __restrict q,
+                 float* __restrict e, float N1, float BI, float SA, float ratio) {
+  for (std::size_t i = 0; i < n; ++i) {
+    const float bi = r[i] * a[i] / N1;
+    b[i] = bi;
+    der[i] = BI * r[i] * (ratio * a[i] / N1 - d[i] / N1);
+    const float qi = r[i] * s[i];
+    q[i] = qi;
+    e[i] = zero_where_masked(y[i] - BI * bi - SA * qi, r[i]);
+  }
+}
+
+}  // namespace
 
 // model_columns: the columns and the residual of one iteration.
 // Given:     t        BI, SA, N1, N2
@@ -236,25 +381,54 @@ void CoefficientLists::sums(std::span<const float> P, std::span<const float> E,
 //            DER      derivative column BI r ((N2/N1) A/N1 - D/N1)
 //            Q        solar column r s (untouched without the solar term)
 //            E        residual y - BI B - SA Q, 0 where r = 0
+// Notes: every point is independent of the others (the loops are written for the compiler to
+//        take several points at a time; each value is computed exactly as written).
 void model_columns(const Terms& t, std::span<const float> A, std::span<const float> D,
                    std::span<const float> r, std::span<const float> y,
                    std::span<const float> solar, std::span<float> B, std::span<float> DER,
                    std::span<float> Q, std::span<float> E) {
-  const std::size_t N = A.size();
   const float ratio = t.N2 / t.N1;
-  const bool with_solar = !solar.empty();
-  for (std::size_t i = 0; i < N; ++i) {
-    const float b = r[i] * A[i] / t.N1;
-    B[i] = b;
-    DER[i] = t.BI * r[i] * (ratio * A[i] / t.N1 - D[i] / t.N1);
-    float e = y[i] - t.BI * b;
-    if (with_solar) {
-      const float q = r[i] * solar[i];
-      Q[i] = q;
-      e = e - t.SA * q;
-    }
-    E[i] = r[i] == 0.0f ? 0.0f : e;
+  if (solar.empty()) {
+    band_points(A.size(), A.data(), D.data(), r.data(), y.data(), B.data(), DER.data(), E.data(),
+                t.N1, t.BI, ratio);
+  } else {
+    band_points(A.size(), A.data(), D.data(), r.data(), y.data(), solar.data(), B.data(),
+                DER.data(), Q.data(), E.data(), t.N1, t.BI, t.SA, ratio);
   }
+}
+
+// columns: the columns and residual of one iteration, straight from the stored lists.
+// Given:     t        BI, SA, N1, N2
+//            P, E     populations and term values of the lines
+//            r, y     response and observed spectrum; solar as in model_columns
+// Returned:  A, D     the per-point sums (sums)
+//            B, DER, Q, RES as model_columns gives them
+//            squares  when given: the sums of squares of B, DER and Q (0 without the solar
+//                     term), each in 64 bits in point order
+void CoefficientLists::columns(const Terms& t, std::span<const float> P,
+                               std::span<const float> E, std::span<const float> r,
+                               std::span<const float> y, std::span<const float> solar,
+                               std::span<float> A, std::span<float> D, std::span<float> B,
+                               std::span<float> DER, std::span<float> Q, std::span<float> RES,
+                               std::array<double, 3>* squares) const {
+  const auto n = static_cast<std::size_t>(points_);
+  sums(P, E, A, D);
+  model_columns(t, A.first(n), D.first(n), r, y, solar, B, DER, Q, RES);
+  if (squares == nullptr) return;
+  double sb = 0.0, sd = 0.0, sq = 0.0;
+  if (solar.empty()) {
+    for (std::size_t i = 0; i < n; ++i) {
+      sb += static_cast<double>(B[i]) * static_cast<double>(B[i]);
+      sd += static_cast<double>(DER[i]) * static_cast<double>(DER[i]);
+    }
+  } else {
+    for (std::size_t i = 0; i < n; ++i) {
+      sb += static_cast<double>(B[i]) * static_cast<double>(B[i]);
+      sd += static_cast<double>(DER[i]) * static_cast<double>(DER[i]);
+      sq += static_cast<double>(Q[i]) * static_cast<double>(Q[i]);
+    }
+  }
+  *squares = {sb, sd, sq};
 }
 
 }  // namespace fit

@@ -114,7 +114,7 @@ class Driver {
   ModelMatrix m_;
   CoefficientLists lists_;
   std::array<float, kMaxRecords> P_{};
-  std::vector<float> A_;
+  std::vector<float> A_;         // per-point sums A(i) and D(i)
   std::vector<float> D_;
   std::vector<float> copy_;      // data copy of the starting fit
   std::vector<float> residual_;  // right-hand side of the iterations

@@ -9,6 +9,7 @@
 // of NORMA, RENORM and SCALE are 64-bit, stored as 32-bit.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -28,12 +29,24 @@ void NORMA(const Normal& NORMAL, float& N1, float& N2, std::span<float> POP, flo
 void RENORM(std::span<float> ARR, int32_t N, float& AMEAN);
 // Divides ARR(1..N) by its Euclidean length ANORM (1 for a zero array).
 void SCALE(std::span<float> ARR, int32_t N, float& ANORM);
+// SCALE in two steps: the sum of squares of ARR(1..N) in 64 bits in element order, and the
+// division by the length that a sum SUM gives.
+double sum_of_squares(std::span<const float> ARR, int32_t N);
+void scale_by(std::span<float> ARR, int32_t N, double SUM, float& ANORM);
 // Divides ARR(1..N) by the product of the header's gains QQGAN1-3 (each below 1 counts as 1).
 void GANSCL(std::span<float> ARR, const fts::Header& HDR, int32_t N);
 
 // True when the line shape of the array header AHDR is defined: a window code 0 to 5 and a
 // resolution above 0 (a positive QQRESL and interferogram spacing of a known unit).
 bool line_shape_defined(const fts::Header& AHDR);
+
+// The model terms of one iteration.
+struct Terms {
+  float BI = 0.0f;  // band intensity
+  float SA = 0.0f;  // solar amplitude
+  float N1 = 1.0f;  // normalisation sums of NORMA
+  float N2 = 1.0f;
+};
 
 // ---------------------------------------------------------------------------------------------
 // Coefficient lists: for every grid point the index of its first line, and the coefficients of
@@ -65,27 +78,43 @@ class CoefficientLists {
   }
   std::size_t entries() const { return coef_.size(); }
 
-  // The per-point sums A(i) and D(i), i = 1..points(), of populations P and term values E.
+  // The per-point sums A(i) and D(i), i = 1..points(), of populations P and term values E
+  // (finite values, as NORMA and the line table give them).
   void sums(std::span<const float> P, std::span<const float> E, std::span<float> A,
             std::span<float> D) const;
+  // The same sums point after point, one list at a time: the reference for sums().
+  void sums_by_point(std::span<const float> P, std::span<const float> E, std::span<float> A,
+                     std::span<float> D) const;
+
+  // The model columns and the residual of one iteration from the stored lists: the sums A and D
+  // (sums), then the columns B, DER, Q and the residual RES (model_columns). With SQUARES given,
+  // also the sums of squares of B, DER and Q in 64 bits in point order (the first step of SCALE
+  // on each; 0 for Q without the solar term).
+  void columns(const Terms& t, std::span<const float> P, std::span<const float> E,
+               std::span<const float> r, std::span<const float> y, std::span<const float> solar,
+               std::span<float> A, std::span<float> D, std::span<float> B, std::span<float> DER,
+               std::span<float> Q, std::span<float> RES, std::array<double, 3>* squares) const;
 
  private:
+  // Points side by side: the lists of kLanes neighbouring points over the lines that any of them
+  // holds, each point's coefficients in its own lane and 0 before and after its list.
+  static constexpr std::size_t kLanes = 4;
+  void build_groups(const LineTable& table);
+  void sums_by_group(std::span<const float> P, std::span<const float> E, std::span<float> A,
+                     std::span<float> D) const;
+
   int32_t points_ = 0;
   std::vector<int32_t> first_;      // first line of point i (from 0)
   std::vector<std::size_t> offset_;  // entries of point i: coef_[offset_[i] .. offset_[i+1])
   std::vector<float> coef_;
+  bool grouped_ = false;             // the groups below hold the lists
+  std::vector<int32_t> group_first_;     // first line of group g
+  std::vector<std::size_t> group_offset_;  // lines of group g: group_coef_[offset/kLanes ...)
+  std::vector<float> group_coef_;        // kLanes coefficients per line
 };
 
 // ---------------------------------------------------------------------------------------------
 // Columns.
-
-// The model terms of one iteration.
-struct Terms {
-  float BI = 0.0f;  // band intensity
-  float SA = 0.0f;  // solar amplitude
-  float N1 = 1.0f;  // normalisation sums of NORMA
-  float N2 = 1.0f;
-};
 
 // Fills, for i = 1..N, B(i) = r A/N1, DER(i) = BI r ((N2/N1) A/N1 - D/N1), with SOLAR given
 // Q(i) = r s, and the residual E(i) = y - BI B - SA Q (0 where r = 0), in this order per point.
