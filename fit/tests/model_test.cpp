@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -253,6 +254,38 @@ TEST(CoefficientLists, SumsAddEveryTermIn32BitsInListOrder) {
   EXPECT_EQ(sumA[0], a);
   EXPECT_EQ(sumD[0], d);
   EXPECT_NE(sumA[0], static_cast<float>(wide));
+}
+
+TEST(CoefficientLists, SumsOfNeighbouringPointsSideBySideEqualThoseOfEachPointBitForBit) {
+  // Lines 0.7 apart with term values of both signs, a grid of 4 n + 3 points running past the
+  // last line (empty windows, lists of one zero entry), populations of very different sizes.
+  const fts::Header h = spectrum_header(3);
+  std::vector<double> positions;
+  for (int j = 0; j < 60; ++j) positions.push_back(1000.0 + 0.7 * j + 0.01 * (j % 3));
+  LineTable t = table_of(positions);
+  for (int j = 0; j < 60; ++j) {
+    t.NORMAL.E[static_cast<std::size_t>(j)] = 37.5f * static_cast<float>(j - 20);
+    t.NORMAL.S[static_cast<std::size_t>(j)] = 1.0f + 0.1f * static_cast<float>(j % 7);
+  }
+  std::vector<double> W;
+  for (int i = 0; i < 203; ++i) W.push_back(995.0 + 0.27 * i);
+  for (const float tfac : {0.0079935165f, -0.02f, 0.2f}) {
+    SCOPED_TRACE(tfac);
+    std::vector<float> P(kMaxRecords);
+    float N1 = 0, N2 = 0;
+    NORMA(t.NORMAL, N1, N2, P, tfac);
+    std::vector<float> A(W.size());
+    CoefficientLists lists;
+    lists.build(h, 10, W, t, kIdentity, P, A);
+    std::vector<float> A1(W.size()), D1(W.size()), A2(W.size(), -1.0f), D2(W.size(), -1.0f);
+    lists.sums_by_point(P, t.NORMAL.E, A1, D1);
+    lists.sums(P, t.NORMAL.E, A2, D2);
+    for (std::size_t i = 0; i < W.size(); ++i) {
+      ASSERT_EQ(std::bit_cast<uint32_t>(A1[i]), std::bit_cast<uint32_t>(A2[i])) << "point " << i;
+      ASSERT_EQ(std::bit_cast<uint32_t>(D1[i]), std::bit_cast<uint32_t>(D2[i])) << "point " << i;
+    }
+    EXPECT_NE(A1[100], 0.0f);
+  }
 }
 
 TEST(ModelColumns, FollowTheBandDerivativeSolarAndResidualFormulas) {
