@@ -14,10 +14,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <ctime>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <limits>
 #include <memory>
@@ -114,8 +114,8 @@ std::string answers(const Files& f, fit::Variant variant) {
     lines.push_back((f.dir / "solar.dat").string());
     lines.push_back("n");
   }
-  for (const std::string& line : {std::string(), (f.dir / "lines.txt").string(),
-                                  std::string("f"), std::string("0,0")}) {
+  for (const std::string& line :
+       {std::string(), (f.dir / "lines.txt").string(), std::string("f"), std::string("0,0")}) {
     lines.push_back(line);
   }
   std::string a;
@@ -239,8 +239,8 @@ int main(int argc, char** argv) {
         yardstick * 1e6, ratio);
     if (ratio > 3.0) fast_enough = false;
   }
-  std::printf("%s\n", fast_enough ? "within 3 yardsticks per scan"
-                                  : "SLOWER THAN 3 YARDSTICKS PER SCAN");
+  std::printf("%s\n",
+              fast_enough ? "within 3 yardsticks per scan" : "SLOWER THAN 3 YARDSTICKS PER SCAN");
   std::error_code ec;
   if (std::getenv("BENCH_FIT_KEEP") == nullptr) fs::remove_all(files.dir, ec);
   return fast_enough ? 0 : 1;

@@ -38,7 +38,8 @@ char Dialogue::letter(std::string_view prompt) {
 // Notes: the flag shown by "ERROR=" is the state of the failed read, which is never success
 //        (an unreadable answer and the end of standard input alike).
 void Dialogue::terminate() {
-  textio::put_line((textio::FreeLine() << " USER REQUESTED TERMINATION, FILE=" << last_scan_).str());
+  textio::put_line(
+      (textio::FreeLine() << " USER REQUESTED TERMINATION, FILE=" << last_scan_).str());
   textio::put_line((textio::FreeLine() << "                            ERROR=" << true).str());
   end_run();
 }

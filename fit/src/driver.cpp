@@ -41,8 +41,7 @@ bool overflowed(float N1, float N2) {
 // layout_matches: whether a later scan of a pass lies on the pass's grid.
 bool layout_matches(int64_t points, double interval, double first, double last, const Grid& grid,
                     const Carried& state) {
-  return points == grid.N && interval == state.interval && first == state.first &&
-         last == grid.W2;
+  return points == grid.N && interval == state.interval && first == state.first && last == grid.W2;
 }
 
 // scan_time: the time of a scan.
@@ -323,9 +322,9 @@ Outcome Driver::fit(const Pass& pass, const LineTable& table, const Settings& se
     fv.sSAn = solar_on ? sSA / mean : 0.0f;
     fv.T = T;
     fv.sT = sT;
-    const bool finite = std::isfinite(fv.BIn) && std::isfinite(fv.sBIn) &&
-                        std::isfinite(fv.rmsn) && std::isfinite(fv.SAn) &&
-                        std::isfinite(fv.sSAn) && std::isfinite(T) && std::isfinite(sT);
+    const bool finite = std::isfinite(fv.BIn) && std::isfinite(fv.sBIn) && std::isfinite(fv.rmsn) &&
+                        std::isfinite(fv.SAn) && std::isfinite(fv.sSAn) && std::isfinite(T) &&
+                        std::isfinite(sT);
     if (!finite) {
       if (!solar_on) return fail(Result::not_finite);
       drop_solar();

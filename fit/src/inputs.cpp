@@ -52,7 +52,8 @@ void Grid::set(double first, double last, double interval, int32_t points) {
   W2 = last;
   SMP = interval;
   N = std::clamp(points, 0, kMaxPoints);
-  for (int32_t i = 0; i < N; ++i) w[static_cast<std::size_t>(i)] = W1 + static_cast<double>(i) * SMP;
+  for (int32_t i = 0; i < N; ++i)
+    w[static_cast<std::size_t>(i)] = W1 + static_cast<double>(i) * SMP;
 }
 
 // section_of: what loading a spectrum range would bring, from the header alone.
@@ -153,16 +154,16 @@ void load_solar_spectra(const Grid& grid, SolarSet& solar) {
     int32_t curscn = k, ierr = 0, ieof = 0;
     fts::GETHDR(kSolarUnit, hdr, curscn, k, ierr, ieof);
     if (ierr != 0 || ieof != 0 || !covers(hdr, grid.W1, grid.W2)) break;
-    fts::GETSPT(kSolarUnit, hdr, section.values, section.AHDR, kFloat, hdr(fts::QQDREP),
-                grid.W1, grid.W2, ierr);
+    fts::GETSPT(kSolarUnit, hdr, section.values, section.AHDR, kFloat, hdr(fts::QQDREP), grid.W1,
+                grid.W2, ierr);
     if (ierr != 0) break;
     double smp = 0.0, con = 0.0;
     fts::SPTCON(section.AHDR, smp, con);
     const auto loaded = static_cast<std::size_t>(
         std::clamp(section.AHDR(fts::QQDSIZ), 0, ResponseCurve::kElements));
     auto& s = solar.spectrum[static_cast<std::size_t>(k - 1)];
-    fts::SAMPLE(std::span<const float>(section.values).first(loaded), grid.points(), s, grid.N,
-                con, smp, 0, 0);
+    fts::SAMPLE(std::span<const float>(section.values).first(loaded), grid.points(), s, grid.N, con,
+                smp, 0, 0);
     solar.key[static_cast<std::size_t>(k - 1)] = hdr(fts::kSunKey);
     solar.count = k;
     solar.loaded = true;
@@ -226,8 +227,7 @@ void read_calibration(textio::LineSource& source, std::array<double, 5>& c) {
 //           line, so the first line has term value 0.
 //        2. Records of strength 0 count against the 2000 read but are no lines.
 //        3. The strengths are divided by the mean of the non-zero ones (RENORM).
-void read_line_table(textio::LineSource& source, std::span<const double, 5> c,
-                     LineTable& table) {
+void read_line_table(textio::LineSource& source, std::span<const double, 5> c, LineTable& table) {
   Normal& normal = table.NORMAL;
   normal.L = 0;
   float first_term = 0.0f;

@@ -46,12 +46,11 @@ int32_t ModelMatrix::nnls(int32_t M, int32_t NCOL, std::span<float> B,
 //            B        right-hand side (kLead elements); the solution in B(1..NCOL)
 // Returned:  KRANK    pseudo-rank with TAU = 0
 //            RNORM    residual norm
-void ModelMatrix::hfti(int32_t M, int32_t NCOL, std::span<float> B, int32_t& KRANK,
-                       float& RNORM) {
+void ModelMatrix::hfti(int32_t M, int32_t NCOL, std::span<float> B, int32_t& KRANK, float& RNORM) {
   const auto n = static_cast<std::size_t>(NCOL);
   std::array<float, 1> rnorm{};
-  fts::HFTI(std::span<float>(a_).first(std::size_t{kLead} * n), kLead, M, NCOL, B, kLead, 1,
-            0.0f, KRANK, rnorm, std::span<float>(h_).first(n), std::span<float>(g_).first(n),
+  fts::HFTI(std::span<float>(a_).first(std::size_t{kLead} * n), kLead, M, NCOL, B, kLead, 1, 0.0f,
+            KRANK, rnorm, std::span<float>(h_).first(n), std::span<float>(g_).first(n),
             std::span<int32_t>(ip_).first(n));
   RNORM = rnorm[0];
 }

@@ -48,13 +48,14 @@ std::size_t used(std::span<const float> arr, int32_t N) {
 //                     bits and stored as 32-bit; a sum of 0 (or -0) is returned as 1
 // Notes: with no lines both sums are 1. POP holds at least L elements.
 void NORMA(const Normal& NORMAL, float& N1, float& N2, std::span<float> POP, float TFAC) {
-  const auto L = std::min({static_cast<std::size_t>(std::max(NORMAL.L, 0)), POP.size(),
-                           NORMAL.E.size()});
+  const auto L =
+      std::min({static_cast<std::size_t>(std::max(NORMAL.L, 0)), POP.size(), NORMAL.E.size()});
   double s1 = 0.0;
   double s2 = 0.0;
   for (std::size_t j = 0; j < L; ++j) {
     const float x = -TFAC * NORMAL.E[j];
-    const float p = x > kExponentLimit ? 0.0f : static_cast<float>(std::exp(static_cast<double>(x)));
+    const float p =
+        x > kExponentLimit ? 0.0f : static_cast<float>(std::exp(static_cast<double>(x)));
     POP[j] = p;
     s1 += static_cast<double>(NORMAL.S[j]) * static_cast<double>(p);
     s2 += static_cast<double>(NORMAL.E[j]) * static_cast<double>(NORMAL.S[j]) *
@@ -229,8 +230,8 @@ void CoefficientLists::build(const fts::Header& AHDR, int32_t BINLIM, std::span<
 //                     (c P, then c P E) added in 32 bits in list order
 // Notes: the points are taken kLanes at a time (sums_by_group) when the lists are grouped,
 //        with the same result bit for bit as one point at a time (sums_by_point).
-void CoefficientLists::sums(std::span<const float> P, std::span<const float> E,
-                            std::span<float> A, std::span<float> D) const {
+void CoefficientLists::sums(std::span<const float> P, std::span<const float> E, std::span<float> A,
+                            std::span<float> D) const {
   if (grouped_) {
     sums_by_group(P, E, A, D);
   } else {
@@ -384,9 +385,9 @@ void band_points(std::size_t n, const float* __restrict a, const float* __restri
 // Notes: every point is independent of the others (the loops are written for the compiler to
 //        take several points at a time; each value is computed exactly as written).
 void model_columns(const Terms& t, std::span<const float> A, std::span<const float> D,
-                   std::span<const float> r, std::span<const float> y,
-                   std::span<const float> solar, std::span<float> B, std::span<float> DER,
-                   std::span<float> Q, std::span<float> E) {
+                   std::span<const float> r, std::span<const float> y, std::span<const float> solar,
+                   std::span<float> B, std::span<float> DER, std::span<float> Q,
+                   std::span<float> E) {
   const float ratio = t.N2 / t.N1;
   if (solar.empty()) {
     band_points(A.size(), A.data(), D.data(), r.data(), y.data(), B.data(), DER.data(), E.data(),
@@ -405,12 +406,11 @@ void model_columns(const Terms& t, std::span<const float> A, std::span<const flo
 //            B, DER, Q, RES as model_columns gives them
 //            squares  when given: the sums of squares of B, DER and Q (0 without the solar
 //                     term), each in 64 bits in point order
-void CoefficientLists::columns(const Terms& t, std::span<const float> P,
-                               std::span<const float> E, std::span<const float> r,
-                               std::span<const float> y, std::span<const float> solar,
-                               std::span<float> A, std::span<float> D, std::span<float> B,
-                               std::span<float> DER, std::span<float> Q, std::span<float> RES,
-                               std::array<double, 3>* squares) const {
+void CoefficientLists::columns(const Terms& t, std::span<const float> P, std::span<const float> E,
+                               std::span<const float> r, std::span<const float> y,
+                               std::span<const float> solar, std::span<float> A, std::span<float> D,
+                               std::span<float> B, std::span<float> DER, std::span<float> Q,
+                               std::span<float> RES, std::array<double, 3>* squares) const {
   const auto n = static_cast<std::size_t>(points_);
   sums(P, E, A, D);
   model_columns(t, A.first(n), D.first(n), r, y, solar, B, DER, Q, RES);

@@ -108,8 +108,8 @@ std::vector<std::string> outcome_lines(Variant variant, int32_t scan, const Outc
       break;
     case Result::zero_parameter:
       if (kelvorn) {
-        add(FreeLine() << " WARNING, BI=" << outcome.BI << " TFAC=" << outcome.TFAC
-                       << " ON FILE " << scan);
+        add(FreeLine() << " WARNING, BI=" << outcome.BI << " TFAC=" << outcome.TFAC << " ON FILE "
+                       << scan);
       } else {
         add(FreeLine() << " WARNING, BI=" << outcome.BI << " TFAC=" << outcome.TFAC
                        << " sicor=" << outcome.sicor << " ON FILE " << scan);

@@ -24,7 +24,7 @@ using textio::FreeLine;
 
 namespace {
 
-constexpr int32_t kFloat = 2;  // QQDTYP of 32-bit floats
+constexpr int32_t kFloat = 2;     // QQDTYP of 32-bit floats
 constexpr int32_t kSpectrum = 1;  // QQDKND of a spectrum
 constexpr float kSolarStart = 0.6f;
 
@@ -109,8 +109,10 @@ class Run {
 // Notes: both output files are created after both names are known; a file that exists or cannot
 //        be created stops the run after the opener's lines.
 void Run::start() {
-  const std::string status_name = dialogue_.name("$Enter the filename for status report  [64A1] > ");
-  const std::string values_name = dialogue_.name("$Enter the filename for the fit values [64A1] > ");
+  const std::string status_name =
+      dialogue_.name("$Enter the filename for status report  [64A1] > ");
+  const std::string values_name =
+      dialogue_.name("$Enter the filename for the fit values [64A1] > ");
   int32_t ierr = 0;
   fts::OPTOUT(kStatusUnit, status_name, ierr);
   fts::STPLOG(ierr, kStatusError);
@@ -163,8 +165,8 @@ bool Run::set_up_pass() {
   Scan& scan = *scan_;
   int32_t npts = 0;
   double W1P = 0.0, W2P = 0.0;
-  fts::GETSPF(kDataUnit, hdr, scan.y, scan.AHDR, kFloat, hdr(fts::QQDREP), npts, W1_, W2_, W1P,
-              W2P, ierr);
+  fts::GETSPF(kDataUnit, hdr, scan.y, scan.AHDR, kFloat, hdr(fts::QQDREP), npts, W1_, W2_, W1P, W2P,
+              ierr);
   fts::STPLOG(ierr, kInputError);
   W1_ = W1P;
   W2_ = W2P;
@@ -182,10 +184,10 @@ bool Run::set_up_pass() {
   scan.first_of_pass = true;
   if (filter_.on) {
     const double points = filter_.time_constant / smp;
-    fts::STPLOG(points > 2.0 ? 0 : 1, (FreeLine() << "FILTER TIME CONSTANT TOO SHORT:"
-                                                  << static_cast<float>(points)
-                                                  << " POINTS, MORE THAN 2 NEEDED")
-                                          .str());
+    fts::STPLOG(points > 2.0 ? 0 : 1,
+                (FreeLine() << "FILTER TIME CONSTANT TOO SHORT:" << static_cast<float>(points)
+                            << " POINTS, MORE THAN 2 NEEDED")
+                    .str());
   }
 
   // The inputs of the pass.
@@ -212,10 +214,9 @@ void Run::ask_response() {
   resp.mask_file = dialogue_.name("$Enter the data mask filename (or RET) [64A1] > ");
   resp.mask = open_quietly(kMaskUnit, resp.mask_file);
   const auto N = static_cast<std::size_t>(pass.grid.N);
-  resp.masked = response_on_grid(pass.grid.points(),
-                                 resp.mask ? &fts::lun::text_input(kMaskUnit) : nullptr,
-                                 resp.curve ? curve_.get() : nullptr,
-                                 std::span<float>(resp.r).first(N));
+  resp.masked =
+      response_on_grid(pass.grid.points(), resp.mask ? &fts::lun::text_input(kMaskUnit) : nullptr,
+                       resp.curve ? curve_.get() : nullptr, std::span<float>(resp.r).first(N));
   if (resp.mask) fts::lun::close(kMaskUnit);
   resp.mean = 1.0f;
   if (resp.curve) RENORM(resp.r, pass.grid.N, resp.mean);
@@ -314,12 +315,12 @@ bool Run::read_scan() {
     fts::STPLOG(1, kEndError);
   }
   const Section section = section_of(hdr, pass.grid.W1, pass.grid.W2);
-  const bool loadable = hdr(fts::QQDKND) != kSpectrum ||
-                        (section.defined && section.elements <= kMaxPoints);
+  const bool loadable =
+      hdr(fts::QQDKND) != kSpectrum || (section.defined && section.elements <= kMaxPoints);
   Mismatch m;
   if (loadable) {
-    fts::GETSPF(kDataUnit, hdr, scan.y, scan.AHDR, kFloat, hdr(fts::QQDREP), m.points,
-                pass.grid.W1, pass.grid.W2, m.first, m.last, ierr);
+    fts::GETSPF(kDataUnit, hdr, scan.y, scan.AHDR, kFloat, hdr(fts::QQDREP), m.points, pass.grid.W1,
+                pass.grid.W2, m.first, m.last, ierr);
     fts::STPLOG(ierr, kInputError);
     fts::SPTSMP(scan.AHDR, m.interval);
   } else {
@@ -351,8 +352,7 @@ bool Run::read_scan() {
 
 // fit_scan: the fit of the scan in scan_ and its lines in the two files.
 void Run::fit_scan() {
-  const Outcome outcome =
-      driver_.fit(*pass_, *table_, settings_, filter_, state_, *scan_);
+  const Outcome outcome = driver_.fit(*pass_, *table_, settings_, filter_, state_, *scan_);
   for (const std::string& line : outcome_lines(variant_, scan_->number, outcome)) status(line);
   if (outcome.result == Result::converged) {
     write_to(kValuesUnit, values_line(pass_->solar.loaded, outcome.values), kWriteValues);

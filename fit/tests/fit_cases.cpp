@@ -24,7 +24,8 @@ namespace {
 std::map<std::string, std::string> files_of(const fs::path& dir) {
   std::map<std::string, std::string> files;
   for (const auto& entry : fs::directory_iterator(dir)) {
-    if (entry.is_regular_file()) files[entry.path().filename().string()] = ft::read_file(entry.path());
+    if (entry.is_regular_file())
+      files[entry.path().filename().string()] = ft::read_file(entry.path());
   }
   return files;
 }
@@ -171,8 +172,8 @@ std::vector<ScanSpec> twilight_scans(const Night& night, std::vector<int32_t> so
     s.BI = 1000.0 - 10.0 * k;
     s.SA = amplitudes[k];
     s.noise = 0.5;
-    const fw::MidTime mid = fw::mid_time(
-        fw::scan_time(night.day, night.start_ms + s.minute * 60000, night.scan_ms));
+    const fw::MidTime mid =
+        fw::mid_time(fw::scan_time(night.day, night.start_ms + s.minute * 60000, night.scan_ms));
     int32_t az = 0, angle = 0, east = 0, shadow = 0;
     fts::SUN(mid.day, mid.ms, kTwilightSite.latitude, kTwilightSite.longitude,
              kTwilightSite.altitude, az, angle, east, shadow);

@@ -20,8 +20,8 @@ using Setup = std::function<void(const std::filesystem::path& dir)>;
 // With the environment variable FIT_RECORD_CASES set, runs it instead and writes what the run
 // gave as NAME.stdout and NAME.out.* into CASES.
 ::testing::AssertionResult run_fit_case(const std::string& program,
-                                        const std::filesystem::path& cases,
-                                        const std::string& name, const Setup& setup);
+                                        const std::filesystem::path& cases, const std::string& name,
+                                        const Setup& setup);
 
 }  // namespace fit::cases
 

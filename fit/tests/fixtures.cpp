@@ -99,7 +99,8 @@ bool write_night(const std::filesystem::path& path, const Night& night,
         spec.SA != 0.0 ? solar_shape(night, spec.solar) : std::vector<double>();
     std::vector<double> values = fw::spectrum(band, terms, response, solar);
     for (int32_t i = 1; i <= grid.points; ++i) {
-      values[static_cast<std::size_t>(i - 1)] += spec.offset + spec.slope * (grid.at(i) - grid.first);
+      values[static_cast<std::size_t>(i - 1)] +=
+          spec.offset + spec.slope * (grid.at(i) - grid.first);
     }
     if (spec.noise > 0.0) noise.add(values, spec.noise);
     fw::ScanItems items = items_of(night, spec.minute);

@@ -30,15 +30,15 @@ std::vector<fw::Line> even_lines(int32_t count, double first, double last);
 
 // One spectrum of a night.
 struct ScanSpec {
-  double T = 190.0;          // temperature, K
-  double BI = 1000.0;        // band intensity
-  double SA = 0.0;           // solar amplitude (of the night's solar spectrum SOLAR)
-  int32_t solar = 0;         // which of the night's solar spectra (from 0)
-  double noise = 0.0;        // standard deviation of the Gaussian noise
-  double offset = 0.0;       // background: OFFSET + SLOPE (w - first grid point)
+  double T = 190.0;     // temperature, K
+  double BI = 1000.0;   // band intensity
+  double SA = 0.0;      // solar amplitude (of the night's solar spectrum SOLAR)
+  int32_t solar = 0;    // which of the night's solar spectra (from 0)
+  double noise = 0.0;   // standard deviation of the Gaussian noise
+  double offset = 0.0;  // background: OFFSET + SLOPE (w - first grid point)
   double slope = 0.0;
   std::array<int32_t, 3> gains = {1, 1, 1};
-  int64_t minute = 0;        // start, minutes after the night's start
+  int64_t minute = 0;  // start, minutes after the night's start
   // Changes to the header before it is written (to make a scan of another layout).
   std::function<void(fts::Header&)> edit;
 };

@@ -69,7 +69,8 @@ TEST(Mask, MasksPointsInsideTheIntervalsReachedInOrder) {
   };
   const Case kCases[] = {
       {"ends included", "2 3\n5 5\n", {2, 3, 5}},
-      {"an interval below the point is passed over", "2 3\n5 5\n4 4.5\n8 20\n",
+      {"an interval below the point is passed over",
+       "2 3\n5 5\n4 4.5\n8 20\n",
        {2, 3, 5, 8, 9, 10}},
       {"intervals on several lines and separated by commas", "2,\n3\n6, 7\n", {2, 3, 6, 7}},
       {"an unreadable line ends masking", "2 3\nnot numbers\n8 9\n", {2, 3}},

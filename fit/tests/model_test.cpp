@@ -221,8 +221,7 @@ TEST(CoefficientLists, CarryStrengthLineShapeAndSlopeOfTheSlideScale) {
   lists.build(h, 10, std::vector<double>{1000.0}, t, c, std::vector<float>{2.0f}, A);
   const double J = fts::SLDWVD(c, fts::TRUWV(c, 1000.0));
   EXPECT_GT(J, 1.000005);
-  const float expected =
-      static_cast<float>(static_cast<double>(0.75f * fts::SPTAPV(h, 0.05)) * J);
+  const float expected = static_cast<float>(static_cast<double>(0.75f * fts::SPTAPV(h, 0.05)) * J);
   ASSERT_EQ(lists.count(1), 1);
   EXPECT_EQ(lists.coefficients(1)[0], expected);
   EXPECT_EQ(A[0], expected * 2.0f);
@@ -294,7 +293,7 @@ TEST(ModelColumns, FollowTheBandDerivativeSolarAndResidualFormulas) {
   const std::vector<float> y = {10.0f, 3.0f}, s = {6.0f, 6.0f};
   std::vector<float> B(2), DER(2), Q(2), E(2);
   model_columns(t, A, D, r, y, s, B, DER, Q, E);
-  EXPECT_EQ(B[0], 1.0f);                          // 0.5 * 8 / 4
+  EXPECT_EQ(B[0], 1.0f);                           // 0.5 * 8 / 4
   EXPECT_EQ(DER[0], 2.0f * 0.5f * (6.0f - 4.0f));  // BI r ((N2/N1) A/N1 - D/N1)
   EXPECT_EQ(Q[0], 3.0f);
   EXPECT_EQ(E[0], 10.0f - 2.0f - 1.5f);

@@ -29,8 +29,7 @@ TEST(ValuesLine, ShortLayoutHas76Columns) {
   v.sT = 1.5f;
   v.rmsn = 0.0f;
   const std::string line = values_line(false, v);
-  EXPECT_EQ(line,
-            "  739000 21.50000000   1235.      1.2346E-02  187.1234    1.5000   0.000    ");
+  EXPECT_EQ(line, "  739000 21.50000000   1235.      1.2346E-02  187.1234    1.5000   0.000    ");
   EXPECT_EQ(line.size(), 76u);
 }
 
@@ -95,7 +94,8 @@ TEST(OutcomeLines, FollowTheResultAndTheProgram) {
       {"kelvoras converged, lists built",
        Variant::kelvoras,
        outcome(Result::converged, true, true, true),
-       {"  MUST OPEN SCRATCH FILE ON FILE  7", "  FILE   7 CONVERGED AFTER   4 ITERATIONS, solar = T"}},
+       {"  MUST OPEN SCRATCH FILE ON FILE  7",
+        "  FILE   7 CONVERGED AFTER   4 ITERATIONS, solar = T"}},
       {"kelvoras converged without the solar term",
        Variant::kelvoras,
        outcome(Result::converged, false, true, false),
@@ -131,7 +131,8 @@ TEST(OutcomeLines, FollowTheResultAndTheProgram) {
       {"no degrees of freedom, kelvorn",
        Variant::kelvorn,
        outcome(Result::no_freedom, false, true, false),
-       {"  FILE   7 CONVERGED AFTER   4 ITERATIONS", "  WARNING, NO DEGREES OF FREEDOM ON FILE  7"}},
+       {"  FILE   7 CONVERGED AFTER   4 ITERATIONS",
+        "  WARNING, NO DEGREES OF FREEDOM ON FILE  7"}},
       {"not finite",
        Variant::kelvoras,
        outcome(Result::not_finite, false, false, false),

@@ -28,24 +28,24 @@ struct Pass {
 
 // The state carried from scan to scan, within and across passes.
 struct Carried {
-  float BI = 1.0f;   // last fitted band intensity, solar amplitude, temperature parameter
+  float BI = 1.0f;  // last fitted band intensity, solar amplitude, temperature parameter
   float SA = 0.6f;
   float TFAC = Settings{}.TFAC;
-  int32_t QQAPOD = 0;      // reference layout: window, resolution, interval, first wavenumber
+  int32_t QQAPOD = 0;  // reference layout: window, resolution, interval, first wavenumber
   int32_t QQRESL = 0;
   double interval = 0.0;
   double first = 0.0;
-  double W1 = 0.0;         // fit range of the last converged scan
+  double W1 = 0.0;  // fit range of the last converged scan
   double W2 = 0.0;
-  bool reset = false;      // set by a failed scan: the next one starts afresh
-  int32_t solar = 0;       // selected solar spectrum (0: none yet)
+  bool reset = false;  // set by a failed scan: the next one starts afresh
+  int32_t solar = 0;   // selected solar spectrum (0: none yet)
 };
 
 // One scan to be fitted.
 struct Scan {
   int32_t number = 0;
-  fts::Header AHDR;        // array header of the loaded section
-  double interval = 0.0;   // its sampling interval and first wavenumber
+  fts::Header AHDR;       // array header of the loaded section
+  double interval = 0.0;  // its sampling interval and first wavenumber
   double first = 0.0;
   bool first_of_pass = false;
   std::array<float, kMaxPoints> y{};  // the loaded elements; the first N are the spectrum
@@ -77,7 +77,7 @@ struct FitValues {
   float hours = 0.0f;
   float BIn = 0.0f;  // band intensity and its error, divided by the response mean
   float sBIn = 0.0f;
-  float T = 0.0f;    // temperature and its error
+  float T = 0.0f;  // temperature and its error
   float sT = 0.0f;
   float SAn = 0.0f;  // solar amplitude and its error (0 when the solar term is off)
   float sSAn = 0.0f;
@@ -92,7 +92,7 @@ struct Outcome {
   bool solar_on = false;   // the solar term took part in the last iteration
   int32_t iterations = 0;
   int32_t KRANK = 0;
-  float BI = 0.0f;         // zero_parameter: BI, TFAC and the last solar correction
+  float BI = 0.0f;  // zero_parameter: BI, TFAC and the last solar correction
   float TFAC = 0.0f;
   float sicor = 0.0f;
   FitValues values;
@@ -114,7 +114,7 @@ class Driver {
   ModelMatrix m_;
   CoefficientLists lists_;
   std::array<float, kMaxRecords> P_{};
-  std::vector<float> A_;         // per-point sums A(i) and D(i)
+  std::vector<float> A_;  // per-point sums A(i) and D(i)
   std::vector<float> D_;
   std::vector<float> copy_;      // data copy of the starting fit
   std::vector<float> residual_;  // right-hand side of the iterations

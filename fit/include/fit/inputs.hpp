@@ -33,12 +33,12 @@ struct Grid {
 // the nearest points I1 and I2 to the two ends (halves away from zero), their positions and the
 // interval, worked out from the header alone, before anything is read.
 struct Section {
-  bool defined = false;   // the header has a sampling interval (known unit, non-zero, finite)
-  double SMP = 0.0;       // interval
-  double W1P = 0.0;       // positions of the first and last point
+  bool defined = false;  // the header has a sampling interval (known unit, non-zero, finite)
+  double SMP = 0.0;      // interval
+  double W1P = 0.0;      // positions of the first and last point
   double W2P = 0.0;
-  int64_t points = 0;     // I2 - I1 + 1
-  int64_t elements = 0;   // points, twice the points for complex data
+  int64_t points = 0;    // I2 - I1 + 1
+  int64_t elements = 0;  // points, twice the points for complex data
 };
 Section section_of(const fts::Header& HDR, double W1, double W2);
 
@@ -84,9 +84,9 @@ struct SolarSet {
   std::array<int32_t, kMaxSolar> key{};  // sun angle of each spectrum, arc-seconds
   int32_t count = 0;
   bool loaded = false;
-  std::string file;                      // name as answered
-  bool typed_site = false;               // the site was typed in, not taken from each scan
-  int32_t latitude = 0;                  // typed site: arc-seconds (+N, +W) and metres
+  std::string file;         // name as answered
+  bool typed_site = false;  // the site was typed in, not taken from each scan
+  int32_t latitude = 0;     // typed site: arc-seconds (+N, +W) and metres
   int32_t longitude = 0;
   int32_t altitude = 0;
 
@@ -141,9 +141,9 @@ struct Normal {
 
 struct LineTable {
   Normal NORMAL;
-  std::array<double, kMaxRecords> position{};  // slide positions p(j)
+  std::array<double, kMaxRecords> position{};        // slide positions p(j)
   std::string file = std::string(kNameLength, ' ');  // name of the line parameter file
-  bool initial_state = false;                  // Boltzmann state: initial, else final
+  bool initial_state = false;                        // Boltzmann state: initial, else final
 };
 
 // Reads the line parameter file from SOURCE into TABLE: at most 2000 records of six values

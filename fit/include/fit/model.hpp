@@ -104,13 +104,13 @@ class CoefficientLists {
                      std::span<float> D) const;
 
   int32_t points_ = 0;
-  std::vector<int32_t> first_;      // first line of point i (from 0)
+  std::vector<int32_t> first_;       // first line of point i (from 0)
   std::vector<std::size_t> offset_;  // entries of point i: coef_[offset_[i] .. offset_[i+1])
   std::vector<float> coef_;
-  bool grouped_ = false;             // the groups below hold the lists
-  std::vector<int32_t> group_first_;     // first line of group g
+  bool grouped_ = false;                   // the groups below hold the lists
+  std::vector<int32_t> group_first_;       // first line of group g
   std::vector<std::size_t> group_offset_;  // lines of group g: group_coef_[offset/kLanes ...)
-  std::vector<float> group_coef_;        // kLanes coefficients per line
+  std::vector<float> group_coef_;          // kLanes coefficients per line
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -120,8 +120,8 @@ class CoefficientLists {
 // Q(i) = r s, and the residual E(i) = y - BI B - SA Q (0 where r = 0), in this order per point.
 // SOLAR and Q empty: no solar term (the residual without it).
 void model_columns(const Terms& t, std::span<const float> A, std::span<const float> D,
-                   std::span<const float> r, std::span<const float> y,
-                   std::span<const float> solar, std::span<float> B, std::span<float> DER,
-                   std::span<float> Q, std::span<float> E);
+                   std::span<const float> r, std::span<const float> y, std::span<const float> solar,
+                   std::span<float> B, std::span<float> DER, std::span<float> Q,
+                   std::span<float> E);
 
 }  // namespace fit

@@ -15,10 +15,10 @@ enum class Variant { kelvoras, kelvorn };
 // ---------------------------------------------------------------------------------------------
 // Capacities and constants.
 
-constexpr int32_t kMaxPoints = 4096;   // points of a fit range, rows of the model matrix
-constexpr int32_t kMaxRecords = 2000;  // records read from the line parameter file
-constexpr int32_t kMaxSolar = 11;      // solar spectra loaded
-constexpr float kC2 = 1.4388330f;      // second radiation constant hc/k, cm K
+constexpr int32_t kMaxPoints = 4096;     // points of a fit range, rows of the model matrix
+constexpr int32_t kMaxRecords = 2000;    // records read from the line parameter file
+constexpr int32_t kMaxSolar = 11;        // solar spectra loaded
+constexpr float kC2 = 1.4388330f;        // second radiation constant hc/k, cm K
 constexpr std::size_t kNameLength = 64;  // characters of a file name answer
 
 // The temperature parameter TFAC = c2/T of a temperature, and back.
@@ -53,7 +53,7 @@ struct Settings {
 // The high-pass filter of data and model columns.
 struct Filter {
   bool on = false;
-  int32_t order = 0;          // as asked; replaced by the order the filter used
+  int32_t order = 0;           // as asked; replaced by the order the filter used
   float time_constant = 0.0f;  // slide cm-1
 };
 
