@@ -31,11 +31,6 @@ std::string fitted(std::string text, std::size_t length) {
   return text;
 }
 
-std::string trimmed_name(std::string_view name) {
-  const auto end = name.find_last_not_of(' ');
-  return std::string(name.substr(0, end == std::string_view::npos ? 0 : end + 1));
-}
-
 std::string without_blanks(std::string_view field, std::size_t limit) {
   std::string out;
   for (char c : field.substr(0, std::min(limit, field.size()))) {
@@ -120,9 +115,9 @@ void open_with(std::string_view message, int32_t LUN, std::string_view FNAME, bo
   if (scan && (LUN < 1 || LUN > lun::kMaxScanUnit)) {
     ios = EBADF;
   } else if (scan) {
-    lun::open_scan(LUN, trimmed_name(FNAME), status, ios);
+    lun::open_scan(LUN, textio::without_trailing_blanks(FNAME), status, ios);
   } else {
-    lun::open_text(LUN, trimmed_name(FNAME), status, ios);
+    lun::open_text(LUN, textio::without_trailing_blanks(FNAME), status, ios);
   }
   TSTIOS(ios, IERR);
   WRTLOG(IERR, message);

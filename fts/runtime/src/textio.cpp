@@ -2,7 +2,6 @@
 #include "fts/textio.hpp"
 
 #include <cctype>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +11,23 @@
 namespace fts::textio {
 
 namespace {
+
+// Free-format reals: significant digits, the largest decimal exponent still written in fixed
+// notation, and the digits of the exponent otherwise.
+constexpr int kFloatDigits = 6;
+constexpr int kFloatFixedMax = 5;  // up to 10^6
+constexpr int kFloatExponentDigits = 2;
+constexpr int kDoubleDigits = 15;
+constexpr int kDoubleFixedMax = 14;  // up to 10^15
+constexpr int kDoubleExponentDigits = 3;
+
+// The general 11-column form: 4 significant digits, fixed in 7 columns and 4 blanks for decimal
+// exponents -1 to 3, else d.ddddE+dd.
+constexpr int kGeneralWidth = 11;
+constexpr int kGeneralDigits = 4;
+constexpr int kGeneralFixedWidth = 7;
+constexpr int kGeneralFixedMax = 3;
+constexpr int kGeneralExponentDigits = 2;
 
 std::string* capture_sink = nullptr;   // collects standard output in tests
 LineSource* input_override = nullptr;  // replaces standard input in tests
@@ -239,7 +255,6 @@ bool parse_int(std::string_view text, int32_t& value) {
 bool parse_float(std::string_view text, float& value) {
   std::string normal;
   if (!normalise_real(text, normal)) return false;
-  errno = 0;
   const float v = std::strtof(normal.c_str(), nullptr);
   if (std::isinf(v)) return false;
   value = v;
@@ -249,7 +264,6 @@ bool parse_float(std::string_view text, float& value) {
 bool parse_double(std::string_view text, double& value) {
   std::string normal;
   if (!normalise_real(text, normal)) return false;
-  errno = 0;
   const double v = std::strtod(normal.c_str(), nullptr);
   if (std::isinf(v)) return false;
   value = v;
@@ -323,11 +337,26 @@ FreeReader::Item FreeReader::next_item(std::string& text) {
   }
 }
 
-ReadStatus FreeReader::read_one(int32_t& value) {
+namespace {
+
+bool parse(std::string_view text, int32_t& value) {
+  return parse_int(text, value);
+}
+bool parse(std::string_view text, float& value) {
+  return parse_float(text, value);
+}
+bool parse(std::string_view text, double& value) {
+  return parse_double(text, value);
+}
+
+}  // namespace
+
+template <class T>
+ReadStatus FreeReader::read_one(T& value) {
   std::string text;
   switch (next_item(text)) {
     case Item::value:
-      return parse_int(text, value) ? ReadStatus::ok : ReadStatus::bad;
+      return parse(text, value) ? ReadStatus::ok : ReadStatus::bad;
     case Item::end_of_input:
       return ReadStatus::end;
     default:
@@ -335,28 +364,13 @@ ReadStatus FreeReader::read_one(int32_t& value) {
   }
 }
 
-ReadStatus FreeReader::read_one(float& value) {
-  std::string text;
-  switch (next_item(text)) {
-    case Item::value:
-      return parse_float(text, value) ? ReadStatus::ok : ReadStatus::bad;
-    case Item::end_of_input:
-      return ReadStatus::end;
-    default:
-      return ReadStatus::ok;
-  }
-}
+template ReadStatus FreeReader::read_one(int32_t& value);
+template ReadStatus FreeReader::read_one(float& value);
+template ReadStatus FreeReader::read_one(double& value);
 
-ReadStatus FreeReader::read_one(double& value) {
-  std::string text;
-  switch (next_item(text)) {
-    case Item::value:
-      return parse_double(text, value) ? ReadStatus::ok : ReadStatus::bad;
-    case Item::end_of_input:
-      return ReadStatus::end;
-    default:
-      return ReadStatus::ok;
-  }
+std::string without_trailing_blanks(std::string_view text) {
+  const auto end = text.find_last_not_of(' ');
+  return std::string(text.substr(0, end == std::string_view::npos ? 0 : end + 1));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -367,11 +381,11 @@ std::string free_item(int32_t value) {
 }
 
 std::string free_item(float value) {
-  return free_real(static_cast<double>(value), 6, 5, 2);
+  return free_real(static_cast<double>(value), kFloatDigits, kFloatFixedMax, kFloatExponentDigits);
 }
 
 std::string free_item(double value) {
-  return free_real(value, 15, 14, 3);
+  return free_real(value, kDoubleDigits, kDoubleFixedMax, kDoubleExponentDigits);
 }
 
 std::string free_item(bool value) {
@@ -419,11 +433,14 @@ std::string exponent_field(double value, int width, int decimals, int exponent_d
 
 std::string general11(float value) {
   const double v = value;
-  if (!std::isfinite(v)) return right_aligned(non_finite_text(v), 11);
+  if (!std::isfinite(v)) return right_aligned(non_finite_text(v), kGeneralWidth);
   // Zero is written like a value from 1 up: 0.000.
-  const int x = v == 0 ? 0 : rounded_exponent(v, 4);
-  if (x >= -1 && x <= 3) return fixed_field(v == 0 ? 0.0 : v, 7, 3 - x) + "    ";
-  return exponent_field(v, 11, 4, 2);
+  const int x = v == 0 ? 0 : rounded_exponent(v, kGeneralDigits);
+  if (x >= -1 && x <= kGeneralFixedMax) {
+    return fixed_field(v == 0 ? 0.0 : v, kGeneralFixedWidth, kGeneralDigits - 1 - x) +
+           std::string(kGeneralWidth - kGeneralFixedWidth, ' ');
+  }
+  return exponent_field(v, kGeneralWidth, kGeneralDigits, kGeneralExponentDigits);
 }
 
 }  // namespace fts::textio

@@ -10,9 +10,9 @@
 #include <limits>
 #include <numbers>
 
+#include "ephemeris_shared.hpp"
+#include "fts/detail/numeric.hpp"
 #include "fts/ftssun.hpp"
-
-#include "numeric.hpp"
 
 namespace fts {
 
@@ -209,6 +209,9 @@ double series(const Term (&table)[N], bool cosine, double d, double m, double mp
 }
 
 using detail::clamp_unit;
+using detail::apparent_sun_longitude;
+using detail::geomoon;
+using detail::MoonElements;
 using detail::quadrant_atan;
 using detail::saturate_int32;
 
@@ -282,7 +285,7 @@ void GEOMOON(double JDE, double& RLAM, double& BETA, double& PAR, double& RLP, d
 }
 
 // geomoon: GEOMOON's results as one value.
-MoonElements geomoon(double JDE) {
+detail::MoonElements detail::geomoon(double JDE) {
   MoonElements e;
   GEOMOON(JDE, e.lam, e.beta, e.par, e.lp, e.mp, e.d, e.f, e.om);
   return e;

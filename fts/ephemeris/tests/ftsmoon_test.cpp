@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <numbers>
 
+#include "../src/ephemeris_shared.hpp"
 #include "fts/ftscaldr.hpp"
 #include "fts/ftssun.hpp"
 
@@ -44,7 +45,7 @@ double jde_of(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t mi
 }
 
 TEST(Geomoon, GivesTheWorkedExampleOf1992April12) {
-  const MoonElements moon = geomoon(kExampleJde);
+  const detail::MoonElements moon = detail::geomoon(kExampleJde);
   EXPECT_NEAR(moon.lam / kDeg, 133.1590, kSeriesDeg);
   EXPECT_NEAR(moon.beta / kDeg, -3.2267, kSeriesDeg);
   EXPECT_NEAR(moon.par / kDeg, 0.99197, kSeriesDeg);
@@ -53,7 +54,7 @@ TEST(Geomoon, GivesTheWorkedExampleOf1992April12) {
 TEST(Geomoon, GivesMeanElementsCloseToTheModernOnes) {
   // Meeus, Astronomical Algorithms, example 47.a (elements of 1992 April 12, 0h TD); the node
   // from the polynomial of its chapter 22.
-  const MoonElements moon = geomoon(kExampleJde);
+  const detail::MoonElements moon = detail::geomoon(kExampleJde);
   // The older F carries a periodic term of 0.0247 deg in the node that the modern one lacks.
   struct Case {
     const char* name;

@@ -9,9 +9,8 @@
 #include <limits>
 #include <numbers>
 
-#include "fts/ftsmoon.hpp"
-
-#include "numeric.hpp"
+#include "ephemeris_shared.hpp"
+#include "fts/detail/numeric.hpp"
 
 namespace fts {
 
@@ -45,6 +44,9 @@ double centuries(double jde) {
   return (jde - kJd1900) / kDaysPerCentury;
 }
 
+using detail::apparent_sun_longitude;
+using detail::geomoon;
+using detail::MoonElements;
 using detail::quadrant_atan;
 using detail::saturate_int32;
 
@@ -328,7 +330,7 @@ void SIDAPP(double JDE, double& THETA) {
 //            OM       longitude of the moon's ascending node (radians, as GEOMOON gives it)
 // Returned:  M        the sun's mean anomaly (radians, as GEOSUN gives it)
 //            (value)  apparent longitude (radians, through ADJUST)
-double apparent_sun_longitude(double JDE, double OM, double& M) {
+double detail::apparent_sun_longitude(double JDE, double OM, double& M) {
   double l0 = 0;
   double c = 0;
   GEOSUN(JDE, l0, M, c);

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "numeric.hpp"
+#include "fts/detail/numeric.hpp"
 
 namespace fts {
 

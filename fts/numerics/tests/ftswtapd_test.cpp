@@ -179,6 +179,6 @@ TEST(WindowTables, AreWhatTheGeneratorWrites) {
   const auto run = fts::testing::run_program(fts::testing::program("gen_windows"), "", dir.path());
   ASSERT_EQ(run.exit_status, 0);
   EXPECT_TRUE(fts::testing::same_lines(
-      fts::testing::read_file(fts::testing::source_path("fts/src/ftswtapd_tables.inc")),
+      fts::testing::read_file(fts::testing::source_path("fts/numerics/src/ftswtapd_tables.inc")),
       run.output));
 }

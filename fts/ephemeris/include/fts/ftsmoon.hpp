@@ -28,10 +28,4 @@ void MOONILLU(double JDE, double& K);  // illuminated fraction of the disk, 0 to
 void GEOMOON(double JDE, double& RLAM, double& BETA, double& PAR, double& RLP, double& RMP,
              double& D, double& F, double& OM);
 
-// The results of GEOMOON as one value, for callers that need only some of them.
-struct MoonElements {
-  double lam = 0, beta = 0, par = 0, lp = 0, mp = 0, d = 0, f = 0, om = 0;
-};
-MoonElements geomoon(double JDE);
-
 }  // namespace fts

@@ -4,7 +4,8 @@
 // Calculators). Everything is computed in 64-bit arithmetic; angles are in radians unless a
 // line says degrees. Sites: latitude in degrees (+N), longitude in degrees positive WEST of
 // Greenwich, height in metres. Azimuths count from north through east; elevations are
-// geometric (no refraction). The moon's mean elements and series (GEOMOON) live in ftsmoon.hpp.
+// geometric (no refraction). The moon's mean elements and series (GEOMOON) live in ftsmoon.hpp;
+// nutation needs them, through the ephemeris' private header.
 #pragma once
 
 #include <cstdint>
@@ -27,9 +28,6 @@ void SUNAZEL(double JDE, double RLAT, double RLON, double HEIGHT, double& AZ, do
 
 void SUNPOS(double JDE, double& RA, double& DEC, double& PAR);  // apparent RA, Dec, parallax
 void GEOSUN(double JDE, double& RL0, double& RM, double& C);    // mean longitude, anomaly, centre
-// The sun's apparent longitude (radians, through ADJUST) from GEOSUN and the moon's node OM;
-// M returns the sun's mean anomaly.
-double apparent_sun_longitude(double JDE, double OM, double& M);
 void NUTCOR(double JDE, double& EPS0, double& DEPS, double& DPSI);  // obliquity and nutation
 void SIDAPP(double JDE, double& THETA);  // apparent sidereal time at Greenwich
 

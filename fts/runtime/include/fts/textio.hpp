@@ -83,6 +83,9 @@ class StringLineSource final : public LineSource {
   std::size_t pos_ = 0;
 };
 
+// TEXT without its trailing blanks: a name as typed into a fixed-length answer.
+std::string without_trailing_blanks(std::string_view text);
+
 // ---------------------------------------------------------------------------------------------
 // Free-format reading. One call reads one record: it starts at the next line of the source and
 // takes as many lines as it needs until every value is read; the rest of the last line used is
@@ -111,9 +114,9 @@ class FreeReader {
 
  private:
   void start_record();
-  ReadStatus read_one(int32_t& value);
-  ReadStatus read_one(float& value);
-  ReadStatus read_one(double& value);
+  // One value of type int32_t, float or double.
+  template <class T>
+  ReadStatus read_one(T& value);
   // The next item of the record: a value (its text in TEXT), a null value, the end of the
   // record (a slash was read) or the end of the input.
   enum class Item { value, null, end_of_record, end_of_input };
