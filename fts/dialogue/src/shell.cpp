@@ -41,10 +41,18 @@ std::string ask_name(std::string_view PROMPT, std::size_t LENGTH) {
 void open_or_stop(File KIND, int32_t LUN, std::string_view NAME, std::string_view MESSAGE) {
   int32_t ierr = 0;
   switch (KIND) {
-    case File::scan_input: OPFINP(LUN, NAME, ierr); break;
-    case File::scan_output: OPFOUT(LUN, NAME, ierr); break;
-    case File::text_input: OPTINP(LUN, NAME, ierr); break;
-    case File::text_output: OPTOUT(LUN, NAME, ierr); break;
+    case File::scan_input:
+      OPFINP(LUN, NAME, ierr);
+      break;
+    case File::scan_output:
+      OPFOUT(LUN, NAME, ierr);
+      break;
+    case File::text_input:
+      OPTINP(LUN, NAME, ierr);
+      break;
+    case File::text_output:
+      OPTOUT(LUN, NAME, ierr);
+      break;
   }
   STPLOG(ierr, MESSAGE);
 }

@@ -42,11 +42,13 @@ TEST(Names, EndOfInputAtAnAskedNameStops) {
 
 TEST(Open, AFileThatCannotBeOpenedStopsWithTheProgramsMessage) {
   testing::TempDir dir;
-  FTS_EXPECT_STOP(open_or_stop(File::scan_input, 1, (dir / "missing").string(), "PROG     01> - INPUT"),
-                  "#OPFINP   01> - FILE OPEN ERROR\n #PROG     01> - INPUT\n#ERROR\n");
+  FTS_EXPECT_STOP(
+      open_or_stop(File::scan_input, 1, (dir / "missing").string(), "PROG     01> - INPUT"),
+      "#OPFINP   01> - FILE OPEN ERROR\n #PROG     01> - INPUT\n#ERROR\n");
   testing::write_file(dir / "exists", "x\n");
-  FTS_EXPECT_STOP(open_or_stop(File::text_output, 2, (dir / "exists").string(), "PROG     02> - OUT"),
-                  "#OPTOUT   01> - FILE OPEN ERROR\n #PROG     02> - OUT\n#ERROR\n");
+  FTS_EXPECT_STOP(
+      open_or_stop(File::text_output, 2, (dir / "exists").string(), "PROG     02> - OUT"),
+      "#OPTOUT   01> - FILE OPEN ERROR\n #PROG     02> - OUT\n#ERROR\n");
   EXPECT_EQ(testing::read_file(dir / "exists"), "x\n");
 }
 

@@ -208,8 +208,8 @@ double series(const Term (&table)[N], bool cosine, double d, double m, double mp
   return sum;
 }
 
-using detail::clamp_unit;
 using detail::apparent_sun_longitude;
+using detail::clamp_unit;
 using detail::geomoon;
 using detail::MoonElements;
 using detail::quadrant_atan;

@@ -2,8 +2,8 @@
 #include "fts/ftscalib.hpp"
 
 #include <gtest/gtest.h>
-#include "fts_testing/stops.hpp"
 #include <unistd.h>
+#include "fts_testing/stops.hpp"
 
 #include <algorithm>
 #include <array>

@@ -2,5 +2,5 @@
 // elevations, the moon's phase (ftssun, ftsmoon). Over the numerics layer.
 #pragma once
 
-#include "fts/ftssun.hpp"
 #include "fts/ftsmoon.hpp"
+#include "fts/ftssun.hpp"

@@ -5,10 +5,10 @@
 // their failures.
 #pragma once
 
-#include "fts/ftsmtutl.hpp"
 #include "fts/ftsarutl.hpp"
+#include "fts/ftscalib.hpp"
+#include "fts/ftslsq.hpp"
+#include "fts/ftsmtutl.hpp"
 #include "fts/ftssmprm.hpp"
 #include "fts/ftssmutl.hpp"
 #include "fts/ftswtapd.hpp"
-#include "fts/ftscalib.hpp"
-#include "fts/ftslsq.hpp"

@@ -3,6 +3,6 @@
 // header value type with its item numbers (header). It needs only the standard library.
 #pragma once
 
-#include "fts/textio.hpp"
-#include "fts/lun.hpp"
 #include "fts/header.hpp"
+#include "fts/lun.hpp"
+#include "fts/textio.hpp"

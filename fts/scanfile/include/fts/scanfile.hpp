@@ -3,6 +3,6 @@
 // (ftsioutl). Over the numerics and units layers.
 #pragma once
 
-#include "fts/ftsioprm.hpp"
 #include "fts/ftshdutl.hpp"
+#include "fts/ftsioprm.hpp"
 #include "fts/ftsioutl.hpp"

@@ -2,5 +2,5 @@
 // and times of day (ftscaldr). Over the runtime layer.
 #pragma once
 
-#include "fts/ftsunits.hpp"
 #include "fts/ftscaldr.hpp"
+#include "fts/ftsunits.hpp"
