@@ -4,8 +4,7 @@
 #include <cstdlib>
 
 #include "fit/settings.hpp"
-#include "fts/ftsiface.hpp"
-#include "fts/lun.hpp"
+#include "fts/shell.hpp"
 
 namespace fit {
 
@@ -17,10 +16,9 @@ namespace textio = fts::textio;
 // Notes: the end of standard input ends the run (terminate).
 std::string Dialogue::name(std::string_view prompt) {
   textio::put_line(prompt);
-  std::string line;
-  if (!textio::standard_input().next_line(line)) terminate();
-  line.resize(kNameLength, ' ');
-  return line;
+  std::string name;
+  if (!fts::shell::read_name(name, kNameLength)) terminate();
+  return name;
 }
 
 // letter: ask for a one-letter choice.
@@ -47,15 +45,10 @@ void Dialogue::terminate() {
 // close_run: close the run's files.
 // Notes: the status report and the fit values file are complete only once their last lines have
 //        reached the files: a failure to close either stops the run with the status line of
-//        TSTIOS and " ERROR WRITING OUTPUT FILES".
+//        TSTIOS and " ERROR WRITING STATUS REPORT" or " ERROR WRITING FIT VALUES FILE". The fit
+//        programs write no final line.
 void close_run() {
-  int32_t ierr = 0;
-  const int32_t status = fts::lun::close(kStatusUnit);
-  const int32_t values = fts::lun::close(kValuesUnit);
-  fts::TSTIOS(status != 0 ? status : values, ierr);
-  fts::STPLOG(ierr, " ERROR WRITING OUTPUT FILES");
-  fts::lun::close_all();
-  textio::flush();
+  fts::shell::finish({{kStatusUnit, kWriteStatus}, {kValuesUnit, kWriteValues}}, "");
 }
 
 // end_run: the normal end of a run from anywhere in it.

@@ -16,6 +16,7 @@
 #include "fts/ftsioutl.hpp"
 #include "fts/ftsuser1.hpp"
 #include "fts/lun.hpp"
+#include "fts/shell.hpp"
 
 namespace fit {
 
@@ -37,19 +38,12 @@ constexpr const char* kRangeError = "SCAN RANGE ERROR";
 constexpr const char* kInputError = " ERROR ON INPUT FILE";
 constexpr const char* kEndError = " END OF INPUT FILE";
 constexpr const char* kTooLarge = " FIT RANGE TOO LARGE, USE ANOTHER";
-constexpr const char* kWriteStatus = " ERROR WRITING STATUS REPORT";
-constexpr const char* kWriteValues = " ERROR WRITING FIT VALUES FILE";
-
-// A name answer without its trailing blanks.
-std::string trimmed(const std::string& name) {
-  const auto end = name.find_last_not_of(' ');
-  return end == std::string::npos ? std::string() : name.substr(0, end + 1);
-}
 
 // Opens the existing text file NAME on UNIT without a message; false when it cannot be opened.
 bool open_quietly(int32_t unit, const std::string& name) {
   int32_t ios = 0;
-  fts::lun::open_text(unit, trimmed(name), fts::lun::Status::old_file, ios);
+  fts::lun::open_text(unit, textio::without_trailing_blanks(name), fts::lun::Status::old_file,
+                      ios);
   return ios == 0;
 }
 
@@ -113,17 +107,13 @@ void Run::start() {
       dialogue_.name("$Enter the filename for status report  [64A1] > ");
   const std::string values_name =
       dialogue_.name("$Enter the filename for the fit values [64A1] > ");
-  int32_t ierr = 0;
-  fts::OPTOUT(kStatusUnit, status_name, ierr);
-  fts::STPLOG(ierr, kStatusError);
-  fts::OPTOUT(kValuesUnit, values_name, ierr);
-  fts::STPLOG(ierr, kValuesError);
+  fts::shell::open_or_stop(fts::shell::File::text_output, kStatusUnit, status_name, kStatusError);
+  fts::shell::open_or_stop(fts::shell::File::text_output, kValuesUnit, values_name, kValuesError);
   ask_filter(dialogue_, filter_);
   ask_settings(dialogue_, settings_);
   state_.TFAC = settings_.TFAC;
   data_file_ = dialogue_.name("$Enter the input data filename         [64A1] > ");
-  fts::OPFINP(kDataUnit, data_file_, ierr);
-  fts::STPLOG(ierr, kDataError);
+  fts::shell::open_or_stop(fts::shell::File::scan_input, kDataUnit, data_file_, kDataError);
   CURSCN_ = 1;
   dialogue_.numbers("$Fit the wavenumber range          [From, to] > ", W1_, W2_);
 }
@@ -267,9 +257,7 @@ void Run::build_line_table() {
     const char state = dialogue_.letter("$Do Initial or Final state in Boltzmann [I/F] > ");
     table.initial_state = state == 'I' || state == 'i';
   }
-  int32_t ierr = 0;
-  fts::OPTINP(kLineUnit, table.file, ierr);
-  fts::STPLOG(ierr, kLineFileError);
+  fts::shell::open_or_stop(fts::shell::File::text_input, kLineUnit, table.file, kLineFileError);
   read_line_table(fts::lun::text_input(kLineUnit), pass_->cal.c, table);
   fts::lun::close(kLineUnit);
 }

@@ -46,11 +46,16 @@ constexpr bool is_yes(char c) {
   return c == 'Y' || c == 'y';
 }
 
+// The messages of an output file whose last lines cannot be handed to the system (each followed
+// by "#ERROR").
+inline constexpr const char* kWriteStatus = " ERROR WRITING STATUS REPORT";
+inline constexpr const char* kWriteValues = " ERROR WRITING FIT VALUES FILE";
+
 // Ends the run normally: the status report and the fit values file are closed and checked (a
-// failure to hand their last lines to the system stops the run with " ERROR WRITING OUTPUT
-// FILES"), every other unit is closed, and the process ends with status 0.
+// failure stops the run with the file's message), every other unit is closed, and the process
+// ends with status 0.
 [[noreturn]] void end_run();
-// The same without ending the process: closes and checks the outputs and every unit.
+// The same without ending the process.
 void close_run();
 
 }  // namespace fit

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "fts/shell.hpp"
+
 namespace fit {
 
 class Dialogue;
@@ -19,7 +21,7 @@ constexpr int32_t kMaxPoints = 4096;     // points of a fit range, rows of the m
 constexpr int32_t kMaxRecords = 2000;    // records read from the line parameter file
 constexpr int32_t kMaxSolar = 11;        // solar spectra loaded
 constexpr float kC2 = 1.4388330f;        // second radiation constant hc/k, cm K
-constexpr std::size_t kNameLength = 64;  // characters of a file name answer
+constexpr std::size_t kNameLength = fts::shell::kNameLength;  // characters of a name answer
 
 // The temperature parameter TFAC = c2/T of a temperature, and back.
 constexpr float tfac_of(float T) {

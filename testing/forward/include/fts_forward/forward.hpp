@@ -9,6 +9,8 @@
 //   band.hpp        Calibration (slide scale), Grid, Band (a band of lines on a grid, the line
 //                   shapes computed once), Terms, spectrum(band, terms, response, solar):
 //                   y = G [BI r sum S P ILS J / sum S P + SA r s]
+//   hydroxyl.hpp    hydroxyl_band(v', v''): the lines of an OH Meinel band from molecular
+//                   constants (term values, intermediate-coupling line strengths)
 //   noise.hpp       Noise(seed): Box-Muller deviates over std::mt19937_64, reproducible
 //   scans.hpp       Axis, make_axis, axis_grid, axis_resolution: header items of an axis in
 //                   cm-1; ScanTime, scan_time, mid_time; Site; ScanItems, spectrum_header;
@@ -20,6 +22,7 @@
 #pragma once
 
 #include "fts_forward/band.hpp"
+#include "fts_forward/hydroxyl.hpp"
 #include "fts_forward/line_shape.hpp"
 #include "fts_forward/lines.hpp"
 #include "fts_forward/noise.hpp"
