@@ -42,8 +42,7 @@ constexpr const char* kTooLarge = " FIT RANGE TOO LARGE, USE ANOTHER";
 // Opens the existing text file NAME on UNIT without a message; false when it cannot be opened.
 bool open_quietly(int32_t unit, const std::string& name) {
   int32_t ios = 0;
-  fts::lun::open_text(unit, textio::without_trailing_blanks(name), fts::lun::Status::old_file,
-                      ios);
+  fts::lun::open_text(unit, textio::without_trailing_blanks(name), fts::lun::Status::old_file, ios);
   return ios == 0;
 }
 

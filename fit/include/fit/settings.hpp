@@ -17,10 +17,10 @@ enum class Variant { kelvoras, kelvorn };
 // ---------------------------------------------------------------------------------------------
 // Capacities and constants.
 
-constexpr int32_t kMaxPoints = 4096;     // points of a fit range, rows of the model matrix
-constexpr int32_t kMaxRecords = 2000;    // records read from the line parameter file
-constexpr int32_t kMaxSolar = 11;        // solar spectra loaded
-constexpr float kC2 = 1.4388330f;        // second radiation constant hc/k, cm K
+constexpr int32_t kMaxPoints = 4096;   // points of a fit range, rows of the model matrix
+constexpr int32_t kMaxRecords = 2000;  // records read from the line parameter file
+constexpr int32_t kMaxSolar = 11;      // solar spectra loaded
+constexpr float kC2 = 1.4388330f;      // second radiation constant hc/k, cm K
 constexpr std::size_t kNameLength = fts::shell::kNameLength;  // characters of a name answer
 
 // The temperature parameter TFAC = c2/T of a temperature, and back.
