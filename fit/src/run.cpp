@@ -2,7 +2,6 @@
 #include "fit/run.hpp"
 
 #include <algorithm>
-#include <cctype>
 #include <limits>
 #include <memory>
 #include <string>
