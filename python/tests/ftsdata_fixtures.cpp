@@ -47,9 +47,16 @@ struct LibraryScan {
 };
 
 constexpr LibraryScan kLibraryScans[] = {
-    {0, 0, 0, 300, 1}, {1, 1, 0, 200, 1}, {1, 2, 0, 130, 1}, {0, 0, 1, 40, 0},
-    {1, 1, 1, 129, 2}, {0, 2, 1, 20, 1},  {1, 0, 2, 150, 1}, {0, 1, 2, 70, 2},
-    {1, 2, 2, 65, 1},  {1, 2, 0, 10, 7},
+    {0, 0, 0, 300, 1},  // 16-bit real interferogram, 2 data records
+    {1, 1, 0, 200, 1},  // 32-bit real spectrum, 2 records
+    {1, 2, 0, 130, 1},  // float real spectrum, 2 records
+    {0, 0, 1, 40, 0},   // 16-bit imaginary interferogram
+    {1, 1, 1, 129, 2},  // 32-bit imaginary spectrum, 2 records
+    {0, 2, 1, 20, 1},   // float imaginary interferogram
+    {1, 0, 2, 150, 1},  // 16-bit complex spectrum, 2 records
+    {0, 1, 2, 70, 2},   // 32-bit complex interferogram, 2 records
+    {1, 2, 2, 65, 1},   // float complex spectrum, 2 records
+    {1, 2, 0, 10, 7},   // a sample unit code without a scale: every position is 0
 };
 
 bool fail(const std::string& what) {
@@ -218,7 +225,8 @@ bool write_foreign_file(const std::filesystem::path& path) {
 
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   const auto& bytes = file.bytes();
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   out.close();
   if (!out) return fail("cannot write " + path.string());
   return true;
