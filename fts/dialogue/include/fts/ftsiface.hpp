@@ -40,6 +40,7 @@ void GETDBL(int32_t ICNT, double& V1, int32_t& D1, double& V2, int32_t& D2, doub
 // Tests. Ranges are inclusive at both ends.
 
 void TSTIOS(int32_t IOS, int32_t& IERR);  // IOS > 0 is an error (status line written)
+// VMIN <= VAL <= VMAX, else IERR = 1 and the routine's line "NUMBER OUT OF RANGE".
 void TSTNUM(int32_t VAL, int32_t VMIN, int32_t VMAX, int32_t& IERR);
 void TSTFLT(float VAL, float VMIN, float VMAX, int32_t& IERR);
 void TSTDBL(double VAL, double VMIN, double VMAX, int32_t& IERR);

@@ -32,6 +32,7 @@ void SRFIL1(std::span<int32_t> A, int32_t I1, int32_t I2, int32_t INC, int32_t S
 void SRFIL2(std::span<float> A, int32_t I1, int32_t I2, int32_t INC, float S);
 void SRFIL3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC, double S);
 
+// a = S (both parts)
 void SCFIL0(std::span<int16_t> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<int16_t> S);
 void SCFIL1(std::span<int32_t> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<int32_t> S);
 void SCFIL2(std::span<float> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<float> S);
@@ -55,6 +56,7 @@ void SRADD1(std::span<int32_t> A, int32_t I1, int32_t I2, int32_t INC, int32_t S
 void SRADD2(std::span<float> A, int32_t I1, int32_t I2, int32_t INC, float S);
 void SRADD3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC, double S);
 
+// a = a + S (part by part)
 void SCADD0(std::span<int16_t> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<int16_t> S);
 void SCADD1(std::span<int32_t> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<int32_t> S);
 void SCADD2(std::span<float> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<float> S);
@@ -65,6 +67,7 @@ void SRSUB1(std::span<int32_t> A, int32_t I1, int32_t I2, int32_t INC, int32_t S
 void SRSUB2(std::span<float> A, int32_t I1, int32_t I2, int32_t INC, float S);
 void SRSUB3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC, double S);
 
+// a = a + (-S) (part by part)
 void SCSUB0(std::span<int16_t> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<int16_t> S);
 void SCSUB1(std::span<int32_t> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<int32_t> S);
 void SCSUB2(std::span<float> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<float> S);

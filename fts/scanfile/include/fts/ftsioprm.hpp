@@ -176,9 +176,9 @@ void RDFI2(int32_t LUN);  // current record as 16-bit integers, swapped for a fo
 void RDFI4(int32_t LUN);  // current record as 32-bit integers, swapped for a foreign file
 void RDFR4(int32_t LUN);  // current record as 32-bit floats, never swapped
 void WRFHD(int32_t LUN);  // writes QQFTSB as the current record
-void WRFI2(int32_t LUN);  // the same
-void WRFI4(int32_t LUN);  // the same
-void WRFR4(int32_t LUN);  // the same
+void WRFI2(int32_t LUN);  // writes QQFTSB (16-bit integers) as the current record
+void WRFI4(int32_t LUN);  // writes QQFTSB (32-bit integers) as the current record
+void WRFR4(int32_t LUN);  // writes QQFTSB (32-bit floats) as the current record
 // Reads and discards NREC records (none when NREC <= 0); QQFTSB keeps the last, unswapped.
 void SKPREC(int32_t LUN, int32_t NREC);
 // Copies NREC records from LUNIN to LUNOUT unchanged.
