@@ -98,7 +98,7 @@ class CoefficientLists {
  private:
   // Points side by side: the lists of kLanes neighbouring points over the lines that any of them
   // holds, each point's coefficients in its own lane and 0 before and after its list.
-  static constexpr std::size_t kLanes = 4;
+  static constexpr std::size_t kLanes = 16;
   void build_groups(const LineTable& table);
   void sums_by_group(std::span<const float> P, std::span<const float> E, std::span<float> A,
                      std::span<float> D) const;
