@@ -113,7 +113,7 @@ TEST(Help, EveryProgramIsDescribedWhole) {
     std::string example = "An example answer file:\n";
     for (const std::string_view line : p.example) example += "  " + std::string(line) + "\n";
     EXPECT_NE(help.find(example), std::string::npos);
-    EXPECT_NE(help.find("Reads:   " + std::string(p.reads.substr(0, p.reads.find('\n')))),
+    EXPECT_NE(help.find("Reads:  " + std::string(p.reads.substr(0, p.reads.find('\n')))),
               std::string::npos);
     EXPECT_NE(help.find("Writes: " + std::string(p.writes.substr(0, p.writes.find('\n')))),
               std::string::npos);
