@@ -62,8 +62,8 @@ constexpr Program kPrograms[] = {
                 "weighted mean",
      .questions = kCombiraxQuestions,
      .dialogue_notes = "The last question is asked again after every range, until 0,0 or the "
-                       "end of the scan file;\nthen the mean is written. An empty field means "
-                       "the first scan or the last (\",\" is all).",
+                       "end of the\nscan file; then the mean is written. An empty field means "
+                       "the first scan or the\nlast (\",\" is all).",
      .reads = "the scan file of interferograms",
      .writes = "the average file: one scan, the mean of the accepted interferograms, each "
                "weighted\nby its scan count",
@@ -72,7 +72,7 @@ constexpr Program kPrograms[] = {
      .summary = "prints the headers of chosen scans as a paged report",
      .questions = kLedgorixQuestions,
      .dialogue_notes = "The last question is asked again after every range, until 0,0 or the "
-                       "end of the scan file.\nAn empty field means the first scan or the last "
+                       "end of the\nscan file. An empty field means the first scan or the last "
                        "(\",\" is all).",
      .reads = "the scan file (never changed)",
      .writes = "the report: one page per scan, every header item under its six-character name",
