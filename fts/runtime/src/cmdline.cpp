@@ -90,7 +90,8 @@ std::string_view log_rule() {
 std::string help_text(const Program& program) {
   const std::string name(program.name);
   std::string out = "Usage: " + name + " [--help | --version]\n\n";
-  out += name + " " + std::string(program.summary) + ".\n\n";
+  out += wrapped(name + " " + std::string(program.summary) + ".", 90);
+  out += '\n';
   out += "Without arguments it asks these questions on standard output and reads one answer per\n"
          "line from standard input, a terminal or a file of answers (" +
          name + " < answers):\n\n";

@@ -30,6 +30,11 @@ Outcome call(std::vector<const char*> args) {
   return o;
 }
 
+// TEXT with every line break and run of blanks made one blank.
+std::string one_line(const std::string& text) {
+  return std::regex_replace(text, std::regex("\\s+"), " ");
+}
+
 TEST(CommandLine, WithoutArgumentsNothingIsWrittenAndTheDialogueRuns) {
   const Outcome o = call({});
   EXPECT_FALSE(o.status.has_value());
@@ -97,10 +102,8 @@ TEST(Help, EveryProgramIsDescribedWhole) {
     EXPECT_EQ(find_program(p.name), &p);
     const std::string help = help_text(p);
     const std::string name(p.name);
-    EXPECT_EQ(help.rfind("Usage: " + name + " [--help | --version]\n\n" + name + " " +
-                             std::string(p.summary) + ".\n",
-                         0),
-              0u);
+    EXPECT_TRUE(help.starts_with("Usage: " + name + " [--help | --version]\n\n" + name + " "));
+    EXPECT_NE(one_line(help).find(name + " " + std::string(p.summary) + ". "), std::string::npos);
     ASSERT_FALSE(p.questions.empty());
     std::size_t at = 0;
     for (const Question& q : p.questions) {
