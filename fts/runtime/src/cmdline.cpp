@@ -92,9 +92,10 @@ std::string help_text(const Program& program) {
   std::string out = "Usage: " + name + " [--help | --version]\n\n";
   out += wrapped(name + " " + std::string(program.summary) + ".", 90);
   out += '\n';
-  out += "Without arguments it asks these questions on standard output and reads one answer per\n"
-         "line from standard input, a terminal or a file of answers (" +
-         name + " < answers):\n\n";
+  out +=
+      "Without arguments it asks these questions on standard output and reads one answer per\n"
+      "line from standard input, a terminal or a file of answers (" +
+      name + " < answers):\n\n";
   std::size_t width = 0;
   for (const Question& q : program.questions) width = std::max(width, q.prompt.size());
   for (const Question& q : program.questions) {

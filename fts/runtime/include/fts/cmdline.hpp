@@ -34,7 +34,7 @@ struct Program {
   std::span<const std::string_view> example;  // an example answer file, one answer a line
 };
 
-std::span<const Program> programs();                  // every program, in the README's order
+std::span<const Program> programs();                 // every program, in the README's order
 const Program* find_program(std::string_view name);  // nullptr for a name not in the table
 
 // ---------------------------------------------------------------------------------------------
