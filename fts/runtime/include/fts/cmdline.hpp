@@ -34,8 +34,9 @@ struct Program {
   std::span<const std::string_view> example;  // an example answer file, one answer a line
 };
 
-std::span<const Program> programs();                 // every program, in the README's order
-const Program* find_program(std::string_view name);  // nullptr for a name not in the table
+std::span<const Program> programs();  // every program, in the README's order
+// The program called NAME; nullptr for a name not in the table.
+const Program* find_program(std::string_view name);
 
 // ---------------------------------------------------------------------------------------------
 // Texts.
@@ -44,7 +45,9 @@ std::string_view version();  // the suite's version, one number for all six prog
 // What every program's log and exit status mean, the same for all of them.
 std::string_view log_rule();
 
+// The --help of PROGRAM: usage, what it does, its questions, files and an example answer file.
 std::string help_text(const Program& program);
+// The --version line of the program called NAME.
 std::string version_text(std::string_view name);
 // The one line (with its end of line) that refuses ARGUMENT.
 std::string usage_line(std::string_view name, std::string_view argument);
@@ -54,10 +57,11 @@ std::string usage_line(std::string_view name, std::string_view argument);
 
 constexpr int kUsageStatus = 2;  // exit status after a refused command line
 
-// The first thing a program's main does. Without arguments: returns nothing, and the dialogue
-// runs as it always did. "--help" or "--version" alone: the text on standard output, returns the
-// exit status (0, or 1 when standard output cannot take it). Anything else: the usage line on
-// standard error, returns kUsageStatus; the program then ends without reading any answer.
+// The first thing a program's main does: --help, --version or a refusal. Without arguments: returns
+// nothing, and the dialogue runs as it always did. "--help" or "--version" alone: the text on
+// standard output, returns the exit status (0, or 1 when standard output cannot take it). Anything
+// else: the usage line on standard error, returns kUsageStatus; the program then ends without
+// reading any answer.
 std::optional<int> handle(std::string_view name, int argc, const char* const* argv);
 
 }  // namespace fts::cmdline
