@@ -61,7 +61,7 @@ std::string model_file(int seed) {
 // A night: its folder, answers (its own factor), and its model file unless WITH_DATA is false.
 void make_night(const fs::path& dir, int seed, bool with_data) {
   fs::create_directories(dir);
-  ft::write_file(dir / "magnorav.answers",
+  ft::write_file(dir / "magnorav.ans",
                  kModel + "\n1\n" + std::to_string(seed) + ".5\n-0.25\n" + kScaled + "\n");
   if (with_data) ft::write_file(dir / kModel, model_file(seed));
 }
@@ -98,7 +98,7 @@ void expect_as_single_run(const fs::path& night) {
   ft::TempDir single;
   fs::copy_file(night / kModel, single / kModel);
   const ft::RunResult run = ft::run_program(
-      ft::program("magnorav"), ft::read_file(night / "magnorav.answers"), single.path());
+      ft::program("magnorav"), ft::read_file(night / "magnorav.ans"), single.path());
   EXPECT_TRUE(ft::same_lines(run.output, ft::read_file(night / "magnorav.log")));
   EXPECT_TRUE(ft::same_scan_file(ft::mask_scan_stamps(ft::read_file(single / kScaled)),
                                  ft::mask_scan_stamps(ft::read_file(night / kScaled))));
@@ -178,8 +178,8 @@ TEST(Batch, AnInterruptedNightIsRunAgainWithItsPartialOutputKeptAside) {
   fs::permissions(program, fs::perms::owner_all);
   fs::create_directories(root / "quick");
   fs::create_directories(root / "stuck");
-  ft::write_file(root / "quick/slow.answers", "0\n");
-  ft::write_file(root / "stuck/slow.answers", "60\n");
+  ft::write_file(root / "quick/slow.ans", "0\n");
+  ft::write_file(root / "stuck/slow.ans", "60\n");
 
   // The batch in its own process group, interrupted once the quick night is done and the stuck
   // one has begun its output.
@@ -207,7 +207,7 @@ TEST(Batch, AnInterruptedNightIsRunAgainWithItsPartialOutputKeptAside) {
 
   // The next call: the quick night is not run again; the stuck one is, after its partial output
   // and log were moved aside.
-  ft::write_file(root / "stuck/slow.answers", "0\n");
+  ft::write_file(root / "stuck/slow.ans", "0\n");
   EXPECT_EQ(shell(root.path(), "'" + kBatch + "' -j 2 ./slow quick stuck"), 0);
   const std::string out = ft::read_file(root / "batch.out");
   EXPECT_TRUE(contains(out, "ok " + (root / "quick").string() + " (done before)")) << out;
