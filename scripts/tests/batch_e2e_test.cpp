@@ -97,8 +97,8 @@ void expect_as_single_run(const fs::path& night) {
   SCOPED_TRACE(night.string());
   ft::TempDir single;
   fs::copy_file(night / kModel, single / kModel);
-  const ft::RunResult run = ft::run_program(
-      ft::program("magnorav"), ft::read_file(night / "magnorav.ans"), single.path());
+  const ft::RunResult run = ft::run_program(ft::program("magnorav"),
+                                            ft::read_file(night / "magnorav.ans"), single.path());
   EXPECT_TRUE(ft::same_lines(run.output, ft::read_file(night / "magnorav.log")));
   EXPECT_TRUE(ft::same_scan_file(ft::mask_scan_stamps(ft::read_file(single / kScaled)),
                                  ft::mask_scan_stamps(ft::read_file(night / kScaled))));
@@ -214,6 +214,31 @@ TEST(Batch, AnInterruptedNightIsRunAgainWithItsPartialOutputKeptAside) {
   EXPECT_TRUE(contains(out, "batch slow: 2 nights, 2 ok, 0 failed, 0 not run\n")) << out;
   EXPECT_EQ(ft::read_file(root / "stuck/out.txt"), "partial\nwhole\n");
   EXPECT_EQ(ft::read_file(root / "stuck/slow.aside-1/out.txt"), "partial\n");
+}
+
+// The same nights as a Slurm array job, one task per night. Opt-in: scripts/test-slurm starts a
+// single-node Slurm cluster and runs this test in it.
+TEST(Slurm, AnArrayJobRunsEveryNightAsASingleRunWould) {
+  if (std::getenv("FTS_SLURM") == nullptr) GTEST_SKIP() << "run by scripts/test-slurm";
+  ft::TempDir root;
+  const std::vector<std::string> names = {"n1", "n2", "n3", "n4"};
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    make_night(root / names[i], static_cast<int>(i + 2), names[i] != "n3");
+  }
+  const std::string call = "'" + kBatch + "' --slurm --submit -j 2 '" +
+                           ft::program("magnorav").string() + "' n1 n2 n3 n4";
+  EXPECT_EQ(shell(root.path(), call), 1);
+  const std::string out = ft::read_file(root / "batch.out");
+  EXPECT_TRUE(contains(out, "FAILED " + (root / "n3").string() + ": # ERROR OPENING MODEL FILE"))
+      << out;
+  EXPECT_TRUE(contains(out, "batch magnorav: 4 nights, 3 ok, 1 failed, 0 not run\n")) << out;
+  EXPECT_TRUE(contains(ft::read_file(root / "magnorav-batch.sbatch"), "#SBATCH --array=1-4%2\n"));
+  for (const std::string& n : names) {
+    if (n != "n3") expect_as_single_run(root / n);
+  }
+  // A second submission runs nothing again.
+  EXPECT_EQ(shell(root.path(), call), 1);
+  EXPECT_TRUE(contains(ft::read_file(root / "magnorav-batch.out/1.txt"), "(done before)"));
 }
 
 }  // namespace
