@@ -1,4 +1,4 @@
-// scripts/batch end to end: magnorav over several night folders with two workers, each night's
+// scripts/batch end to end: magnorav over several generated nights with two workers, each night's
 // outputs equal to a single run of the same night; a night without its data file reported as
 // failed while the others complete; a second call that reruns nothing; a retry once the data are
 // there; and a night whose run was interrupted, run again with its partial outputs kept aside.
@@ -18,7 +18,6 @@
 #include <vector>
 
 #include "fts_testing/run.hpp"
-#include "fts_testing/scanbytes.hpp"
 #include "fts_testing/scandiff.hpp"
 #include "fts_testing/scanmask.hpp"
 
@@ -30,40 +29,26 @@ namespace fs = std::filesystem;
 namespace ft = fts::testing;
 
 const std::string kBatch = ft::source_path("scripts/batch").string();
-const std::string kModel = "model.scn";
+const std::string kModel = "night.scn";
 const std::string kScaled = "scaled.scn";
 
-// A scan file of one real spectrum of 32-bit floats, its values from SEED.
-std::string model_file(int seed) {
-  constexpr int32_t kPoints = 300;
-  ft::HeaderItems items = ft::blank_items();
-  const auto set = [&](int i, int32_t v) { items[static_cast<std::size_t>(i - 1)] = v; };
-  set(65, 2);                             // QQSYSV: format 2
-  set(66, 2);                             // QQDTYP: 32-bit floats
-  set(67, 1);                             // QQDKND: a spectrum
-  set(94, 1);                             // QQBORD: the suite's byte order
-  set(131, ft::records_for(kPoints, 4));  // QQFLEN
-  set(132, kPoints);                      // QQDSIZ
-  set(160, 6328);                         // QQSSMP
-  set(161, 8192);                         // QQSTSZ
-  set(162, 1);                            // QQSSLP
-  set(163, 1000);                         // QQSOFF
-  set(164, kPoints);                      // QQSLEN
-  std::vector<float> values;
-  for (int i = 0; i < kPoints; ++i)
-    values.push_back(static_cast<float>((i * 37 + seed) % 101) / 7.0f);
-  ft::ScanFileBytes file;
-  file.add_header(items);
-  file.add_data(values);
-  return std::string(file.bytes().begin(), file.bytes().end());
-}
+// Runs COMMAND through the shell in DIR; its standard output and error go to DIR/batch.out.
+int shell(const fs::path& dir, const std::string& command);
 
-// A night: its folder, answers (its own factor), and its model file unless WITH_DATA is false.
+// A night made by the example-night generator (a few scans, its own seed) with an answer file of
+// magnorav taking scan SEED with its own factor. Unless WITH_DATA, its data file is moved out of
+// the folder, beside it as <folder>.scn.
 void make_night(const fs::path& dir, int seed, bool with_data) {
   fs::create_directories(dir);
-  ft::write_file(dir / "magnorav.ans",
-                 kModel + "\n1\n" + std::to_string(seed) + ".5\n-0.25\n" + kScaled + "\n");
-  if (with_data) ft::write_file(dir / kModel, model_file(seed));
+  std::string command = "'";
+  command += ft::program("gen_night").string();
+  command += "' --out . --scans 6 --seed ";
+  command += std::to_string(seed);
+  ASSERT_EQ(shell(dir, command), 0) << ft::read_file(dir / "batch.out");
+  fs::remove(dir / "batch.out");
+  ft::write_file(dir / "magnorav.ans", kModel + "\n" + std::to_string(seed) + "\n" +
+                                           std::to_string(seed) + ".5\n-0.25\n" + kScaled + "\n");
+  if (!with_data) fs::rename(dir / kModel, dir.string() + ".scn");
 }
 
 // Runs COMMAND through the shell in DIR; its standard output and error go to DIR/batch.out.
@@ -153,7 +138,7 @@ TEST(Batch, NightsRunOnTwoWorkersAFailedOneIsReportedAndASecondCallRerunsNothing
 
   // With its data file in place, the failed night is run again on request; its first log is
   // kept aside, and now every night is ok.
-  make_night(root / "n3", 4, true);
+  fs::rename(root / "n3.scn", root / "n3" / kModel);
   EXPECT_EQ(shell(root.path(), call + " --retry-failed"), 0);
   out = ft::read_file(root / "batch.out");
   EXPECT_TRUE(contains(out, "batch magnorav: 5 nights, 5 ok, 0 failed, 0 not run\n")) << out;
