@@ -8,6 +8,56 @@ namespace fts::cmdline {
 namespace {
 
 // ---------------------------------------------------------------------------------------------
+// kelvoras and kelvorn, the two fits: kelvorn asks the same questions without the solar ones.
+
+constexpr Question kKelvorasQuestions[] = {
+    {"$Enter the filename for status report  [64A1] >", "the status report, a new file"},
+    {"$Enter the filename for the fit values [64A1] >", "the fit values, a new file"},
+    {"$Do you wish to filter the data?        [Y/N] >", "Y or y: a high-pass filter"},
+    {"$Enter the order of the filter           [1I] >", "(filter) its order"},
+    {"$Enter the time constant in slide cm-1   [1F] >", "(filter) its time constant, above 0"},
+    {"$Do you wish to change default settings [Y/N] >", "Y or y asks the next four"},
+    {"$Enter new initial temperature     [180.0]    >", "the starting temperature, K"},
+    {"$Enter new parameter fractional error [1.E-3] >", "the convergence tolerance"},
+    {"$Enter new maximum iteration count    [10]    >", "the iterations allowed per fit"},
+    {"$Enter new bin limit for convolution     [10] >", "the line-shape cut, BINLIM"},
+    {"$Enter the input data filename         [64A1] >", "the scan file of spectra"},
+    {"$Fit the wavenumber range          [From, to] >", "two wavenumbers"},
+    {"$Fit files                          [from,to] >", "first and last scan; 0 ends the run"},
+    {"$Enter the response filename (or RET)  [64A1] >", "a response scan file, or empty"},
+    {"$Enter the data mask filename (or RET) [64A1] >", "a mask file, or empty"},
+    {"$Enter the solar spectra file (or RET) [64A1] >", "solar spectra, or empty"},
+    {"$ (No to use the header variables)      [Y/N] >", "Y or y: the site typed, next three"},
+    {"$Enter the Latitude (in decimal degrees, +=N) >", "latitude, degrees north"},
+    {"$Enter the Longitude (decimal degrees, +=W)   >", "longitude, degrees west"},
+    {"$Enter the Altitude (Metres above sea level)  >", "altitude, metres"},
+    {"$       calibration factors (or RET.)  [64A1] >", "a calibration file, or empty"},
+    {"$Enter the rotational line param file  [64A1] >", "(first pass) the line file"},
+    {"$Do Initial or Final state in Boltzmann [I/F] >", "(first pass) I or F"},
+};
+constexpr std::string_view kKelvorasExample[] = {
+    "kelvoras.rep", "kelvoras.fit", "N",         "N", "night.scn", "6374.0, 6655.0", "1, 72",
+    "response.scn", "mask.txt",     "solar.scn", "N", "calib.txt", "lines.txt",      "I",
+    "0, 0"};
+
+constexpr Question kKelvornQuestions[] = {
+    kKelvorasQuestions[0],  kKelvorasQuestions[1],  kKelvorasQuestions[2],  kKelvorasQuestions[3],
+    kKelvorasQuestions[4],  kKelvorasQuestions[5],  kKelvorasQuestions[6],  kKelvorasQuestions[7],
+    kKelvorasQuestions[8],  kKelvorasQuestions[9],  kKelvorasQuestions[10], kKelvorasQuestions[11],
+    kKelvorasQuestions[12], kKelvorasQuestions[13], kKelvorasQuestions[14], kKelvorasQuestions[20],
+    kKelvorasQuestions[21], kKelvorasQuestions[22],
+};
+constexpr std::string_view kKelvornExample[] = {
+    "kelvorn.rep", "kelvorn.fit",  "N",        "N",         "night.scn", "6374.0, 6655.0",
+    "1, 72",       "response.scn", "mask.txt", "calib.txt", "lines.txt", "I",
+    "0, 0"};
+
+constexpr std::string_view kFitNotes =
+    "Every prompt is a whole line. Questions from \"Fit files\" on are asked again for every\n"
+    "pass; a first scan of 0 there ends the run. An answer that cannot be read ends the run\n"
+    "with the lines \" USER REQUESTED TERMINATION, FILE=\" and \"ERROR= T\".";
+
+// ---------------------------------------------------------------------------------------------
 // combirax
 
 constexpr Question kCombiraxQuestions[] = {
@@ -57,6 +107,24 @@ constexpr std::string_view kLissorakExample[] = {"fit.txt", "smooth.txt", "Y", "
 // The table, in the order of the README's table of programs.
 
 constexpr Program kPrograms[] = {
+    {.name = "kelvoras",
+     .summary = "fits rotational temperatures, band intensities and a scattered-sunlight term to "
+                "every spectrum of a scan file",
+     .questions = kKelvorasQuestions,
+     .dialogue_notes = kFitNotes,
+     .reads = "the spectra, the line parameter file, and as answered the response, the mask,\n"
+              "the solar spectra and the calibration factors",
+     .writes = "the status report and the fit values, one line per scan",
+     .example = kKelvorasExample},
+    {.name = "kelvorn",
+     .summary = "fits rotational temperatures and band intensities to every spectrum of a scan "
+                "file, without the solar term",
+     .questions = kKelvornQuestions,
+     .dialogue_notes = kFitNotes,
+     .reads = "the spectra, the line parameter file, and as answered the response, the mask\n"
+              "and the calibration factors",
+     .writes = "the status report and the fit values, one line per scan",
+     .example = kKelvornExample},
     {.name = "combirax",
      .summary = "co-adds the interferograms of chosen scan ranges and directions into their "
                 "weighted mean",
