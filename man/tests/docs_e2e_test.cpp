@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -126,7 +125,16 @@ TEST(CommandLine, HelpVersionAndRefusalOfEveryProgram) {
 
 // TEXT with every run of blanks and line breaks made one blank.
 std::string one_line(const std::string& text) {
-  return std::regex_replace(text, std::regex(R"(\s+)"), " ");
+  std::string out;
+  for (const char c : text) {
+    const bool blank = c == ' ' || c == '\n' || c == '\t';
+    if (!blank) {
+      out += c;
+    } else if (out.empty() || out.back() != ' ') {
+      out += ' ';
+    }
+  }
+  return out;
 }
 
 // The manual page as a reader sees it, in plain text with very long lines.
