@@ -13,6 +13,8 @@ ensure_tools() {
   command -v mandoc >/dev/null 2>&1 || need+=(mandoc)
   command -v man >/dev/null 2>&1 || need+=(man-db)
   command -v parallel >/dev/null 2>&1 || need+=(parallel)
+  # The Python reader's tests run with Debian's own python3 and numpy.
+  /usr/bin/python3 -c 'import numpy' >/dev/null 2>&1 || need+=(python3 python3-numpy)
   install_packages "${need[@]}"
 }
 
