@@ -144,7 +144,9 @@ TEST(Batch, NightsRunOnTwoWorkersAFailedOneIsReportedAndASecondCallRerunsNothing
   EXPECT_TRUE(contains(out, "batch magnorav: 5 nights, 5 ok, 0 failed, 0 not run\n")) << out;
   expect_as_single_run(root / "n3");
   EXPECT_TRUE(ft::read_file(root / "n3/magnorav.aside-1/magnorav.log").ends_with("#ERROR\n"));
-  EXPECT_EQ(shell(root.path(), "'" + kBatch + "' --status magnorav n1 n2 n3 n4 n5"), 0);
+  EXPECT_EQ(shell(root.path(), "'" + kBatch + "' --status '" + ft::program("magnorav").string() +
+                                   "' n1 n2 n3 n4 n5"),
+            0);
 }
 
 // A program that writes part of its output, then waits as long as its answer says.
