@@ -59,8 +59,8 @@ int32_t write_records(int32_t unit, int64_t count, const std::byte* src);
 // ---------------------------------------------------------------------------------------------
 // Text files.
 
-// The line source of the text file opened for reading on UNIT; a unit that is not open for
-// reading stops the run with "TEXTIN   01> - UNIT n NOT OPEN FOR READING".
+// The line source of the text file opened for reading on UNIT. Any other unit stops the run
+// ("TEXTIN   01> - UNIT n NOT OPEN FOR READING").
 textio::LineSource& text_input(int32_t unit);
 // Writes one line to the text file opened for writing on UNIT; > 0 on a write error.
 int32_t write_line(int32_t unit, std::string_view line);
@@ -74,9 +74,9 @@ int32_t write_line(int32_t unit, std::string_view line);
 // file, then stops the run like the error stop (files closed, exit status 0).
 [[noreturn]] void io_failure(int32_t unit, std::string_view what, int32_t ios);
 
-// A call that no routine may honour (outside an array's storage, an impossible size, a unit that
-// is not open as asked): writes TEXT as a message line (a blank, "#", TEXT), then stops the run
-// like the error stop. For the layers below the dialogue, which cannot call STPLOG.
+// Writes TEXT as a message line (a blank, "#", TEXT) and stops the run like the error stop. The
+// layers below the dialogue, which cannot call STPLOG, stop so on a call no routine may honour
+// (outside an array's storage, an impossible size, a unit not open as asked).
 [[noreturn]] void stop_with_message(std::string_view text);
 
 }  // namespace fts::lun
