@@ -117,7 +117,8 @@ void fill_real(std::string_view name, std::span<T> a, int32_t i1, int32_t i2, in
   for_each_real(a, resolve(name, i1, i2, inc, a.size()), [s](T& x) { x = s; });
 }
 template <class T>
-void fill_complex(std::string_view name, std::span<T> a, int32_t i1, int32_t i2, int32_t inc, ComplexPair<T> s) {
+void fill_complex(std::string_view name, std::span<T> a, int32_t i1, int32_t i2, int32_t inc,
+                  ComplexPair<T> s) {
   for_each_complex(a, resolve(name, i1, i2, inc, pairs(a.size())), [s](T& re, T& im) {
     re = s[0];
     im = s[1];
@@ -129,7 +130,8 @@ void add_real(std::string_view name, std::span<T> a, int32_t i1, int32_t i2, int
   for_each_real(a, resolve(name, i1, i2, inc, a.size()), [s](T& x) { x = plus(x, s); });
 }
 template <class T>
-void add_complex(std::string_view name, std::span<T> a, int32_t i1, int32_t i2, int32_t inc, ComplexPair<T> s) {
+void add_complex(std::string_view name, std::span<T> a, int32_t i1, int32_t i2, int32_t inc,
+                 ComplexPair<T> s) {
   for_each_complex(a, resolve(name, i1, i2, inc, pairs(a.size())), [s](T& re, T& im) {
     re = plus(re, s[0]);
     im = plus(im, s[1]);
@@ -142,7 +144,8 @@ void mul_real(std::string_view name, std::span<T> a, int32_t i1, int32_t i2, int
 }
 // (sr*ar - si*ai, si*ar + sr*ai), in the element type.
 template <class T>
-void mul_complex(std::string_view name, std::span<T> a, int32_t i1, int32_t i2, int32_t inc, ComplexPair<T> s) {
+void mul_complex(std::string_view name, std::span<T> a, int32_t i1, int32_t i2, int32_t inc,
+                 ComplexPair<T> s) {
   const T sr = s[0];
   const T si = s[1];
   for_each_complex(a, resolve(name, i1, i2, inc, pairs(a.size())), [sr, si](T& re, T& im) {
@@ -156,7 +159,8 @@ void mul_complex(std::string_view name, std::span<T> a, int32_t i1, int32_t i2, 
 // --- Gathers.
 
 template <class T>
-void gather_real(std::string_view name, std::span<const T> a, int32_t i1, int32_t i2, int32_t inc, std::span<T> b) {
+void gather_real(std::string_view name, std::span<const T> a, int32_t i1, int32_t i2, int32_t inc,
+                 std::span<T> b) {
   const Range r = resolve(name, i1, i2, inc, a.size());
   if (r.count > static_cast<std::ptrdiff_t>(b.size())) refuse(name, kShortTarget);
   const T* p = a.data() + r.first;
@@ -168,7 +172,8 @@ void gather_real(std::string_view name, std::span<const T> a, int32_t i1, int32_
   }
 }
 template <class T>
-void gather_complex(std::string_view name, std::span<const T> a, int32_t i1, int32_t i2, int32_t inc, std::span<T> b) {
+void gather_complex(std::string_view name, std::span<const T> a, int32_t i1, int32_t i2,
+                    int32_t inc, std::span<T> b) {
   const Range r = resolve(name, i1, i2, inc, pairs(a.size()));
   if (2 * r.count > static_cast<std::ptrdiff_t>(b.size())) refuse(name, kShortTarget);
   const T* p = a.data() + 2 * r.first;
@@ -182,7 +187,8 @@ void gather_complex(std::string_view name, std::span<const T> a, int32_t i1, int
 // --- Dot products, summed in double in the order of the range.
 
 template <class T>
-double dot_real(std::string_view name, std::span<const T> a, std::span<const T> b, int32_t i1, int32_t i2, int32_t inc) {
+double dot_real(std::string_view name, std::span<const T> a, std::span<const T> b, int32_t i1,
+                int32_t i2, int32_t inc) {
   const Range r = resolve(name, i1, i2, inc, std::min(a.size(), b.size()));
   double sum = 0;
   for (std::ptrdiff_t i = 0; i < r.count; ++i) {
@@ -192,8 +198,8 @@ double dot_real(std::string_view name, std::span<const T> a, std::span<const T> 
   return sum;
 }
 template <class T>
-ComplexPair<double> dot_complex(std::string_view name, std::span<const T> a, std::span<const T> b, int32_t i1, int32_t i2,
-                                int32_t inc) {
+ComplexPair<double> dot_complex(std::string_view name, std::span<const T> a, std::span<const T> b,
+                                int32_t i1, int32_t i2, int32_t inc) {
   const Range r = resolve(name, i1, i2, inc, pairs(std::min(a.size(), b.size())));
   double sr = 0;
   double si = 0;
@@ -210,8 +216,8 @@ ComplexPair<double> dot_complex(std::string_view name, std::span<const T> a, std
 // --- Extremes and the normalising shift.
 
 template <class T>
-void extreme_positions(std::string_view name, std::span<const T> a, int32_t i1, int32_t i2, int32_t inc, int32_t& imax,
-                       int32_t& imin) {
+void extreme_positions(std::string_view name, std::span<const T> a, int32_t i1, int32_t i2,
+                       int32_t inc, int32_t& imax, int32_t& imin) {
   imax = i1;
   imin = i1;
   const Range r = resolve(name, i1, i2, inc, a.size());
@@ -248,7 +254,8 @@ void extreme_positions(std::string_view name, std::span<const T> a, int32_t i1, 
 // routine; the loop keeps values only, which lets the compiler vectorise it. For an empty range
 // both are A(I1), which must exist.
 template <class T>
-int32_t normalising_shift(std::string_view name, std::span<const T> a, int32_t i1, int32_t i2, int32_t inc, int32_t bits) {
+int32_t normalising_shift(std::string_view name, std::span<const T> a, int32_t i1, int32_t i2,
+                          int32_t inc, int32_t bits) {
   const Range r = resolve(name, i1, i2, inc, a.size());
   T vmax{};
   T vmin{};

@@ -277,9 +277,10 @@ TEST(MxmnTest, KeepsTheFirstPositionOnTies) {
     int32_t i1, i2, inc, imax, imin;
   };
   constexpr Case kCases[] = {
-      {1, 5, 1, 2, 4},                    // (3, 7, 7, 1, 1)
-      {5, 1, -1, 3, 5},                   // visited backwards: the later indices come first
-      {2, 3, 1, 2, 2},  {4, 1, 1, 4, 4},  // empty: both I1
+      {1, 5, 1, 2, 4},   // (3, 7, 7, 1, 1)
+      {5, 1, -1, 3, 5},  // visited backwards: the later indices come first
+      {2, 3, 1, 2, 2},   // empty: both I1
+      {4, 1, 1, 4, 4},   // empty: both I1
   };
   const std::vector<int32_t> a = {3, 7, 7, 1, 1};
   for (const Case& c : kCases) {
@@ -364,8 +365,8 @@ TEST(ArrotTest, RotatesTheSegmentSoThatI2ComesFirst) {
     std::array<float, 10> want;
   };
   constexpr Case kCases[] = {
-      {1, 4, 10, {4, 5, 6, 7, 8, 9, 10, 1, 2, 3}}, {3, 5, 9, {1, 2, 5, 6, 7, 8, 9, 3, 4, 10}},
-      {1, 1, 10, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}}, {1, 10, 10, {10, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
+      {1, 4, 10, {4, 5, 6, 7, 8, 9, 10, 1, 2, 3}},  {3, 5, 9, {1, 2, 5, 6, 7, 8, 9, 3, 4, 10}},
+      {1, 1, 10, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},  {1, 10, 10, {10, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
       {5, 3, 9, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},    // I1 >= I2
       {1, 5, 4, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},    // I3 < I2
       {0, 12, 11, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},  // I3 < I2, outside: nothing read
@@ -456,7 +457,8 @@ TEST(ArrayFamilyDeathTest, ACallOutsideTheStorageStopsTheRunWithTheRoutinesMessa
   };
   const Case kCases[] = {
       {"fill past the end", [] { SRFIL0(s5, 1, 6, 1, 0); }, "SRFIL0   01> - RANGE OUTSIDE ARRAY"},
-      {"fill before the start", [] { SRFIL3(d5, 0, 4, 1, 0); }, "SRFIL3   01> - RANGE OUTSIDE ARRAY"},
+      {"fill before the start", [] { SRFIL3(d5, 0, 4, 1, 0); },
+       "SRFIL3   01> - RANGE OUTSIDE ARRAY"},
       {"fill, last element outside", [] { SRFIL2(f5, 1, 7, 3, 0); },
        "SRFIL2   01> - RANGE OUTSIDE ARRAY"},
       {"fill backwards past the start", [] { SRFIL1(l5, 5, -1, -3, 0); },
@@ -464,17 +466,35 @@ TEST(ArrayFamilyDeathTest, ACallOutsideTheStorageStopsTheRunWithTheRoutinesMessa
       {"zero increment", [] { SRZER2(f5, 1, 5, 0); }, "SRZER2   02> - INCREMENT IS ZERO"},
       {"zero increment, empty range", [] { SRADD1(l5, 5, 1, 0, 1); },
        "SRADD1   02> - INCREMENT IS ZERO"},
-      {"complex element 3 needs storage 6", [] { SCFIL2(f5, 1, 3, 1, {0, 0}); },
+      {"complex element 3 needs storage 6",
+       [] {
+         SCFIL2(f5, 1, 3, 1, {0, 0});
+       },
        "SCFIL2   01> - RANGE OUTSIDE ARRAY"},
       {"complex zero", [] { SCZER0(s5, 3, 3, 1); }, "SCZER0   01> - RANGE OUTSIDE ARRAY"},
-      {"complex add", [] { SCADD3(d5, 0, 1, 1, {1, 1}); }, "SCADD3   01> - RANGE OUTSIDE ARRAY"},
+      {"complex add",
+       [] {
+         SCADD3(d5, 0, 1, 1, {1, 1});
+       },
+       "SCADD3   01> - RANGE OUTSIDE ARRAY"},
       {"subtract", [] { SRSUB0(s5, 6, 6, 1, 1); }, "SRSUB0   01> - RANGE OUTSIDE ARRAY"},
-      {"complex subtract", [] { SCSUB1(l5, 1, 2, 0, {1, 1}); }, "SCSUB1   02> - INCREMENT IS ZERO"},
+      {"complex subtract",
+       [] {
+         SCSUB1(l5, 1, 2, 0, {1, 1});
+       },
+       "SCSUB1   02> - INCREMENT IS ZERO"},
       {"multiply", [] { SRMUL3(d5, 2, 6, 1, 2); }, "SRMUL3   01> - RANGE OUTSIDE ARRAY"},
-      {"complex multiply", [] { SCMUL2(f5, 3, 1, -1, {1, 0}); },
+      {"complex multiply",
+       [] {
+         SCMUL2(f5, 3, 1, -1, {1, 0});
+       },
        "SCMUL2   01> - RANGE OUTSIDE ARRAY"},
       {"divide", [] { SRDIV2(f5, 1, 5, 0, 2); }, "SRDIV2   02> - INCREMENT IS ZERO"},
-      {"complex divide", [] { SCDIV3(d5, 1, 3, 2, {1, 0}); }, "SCDIV3   01> - RANGE OUTSIDE ARRAY"},
+      {"complex divide",
+       [] {
+         SCDIV3(d5, 1, 3, 2, {1, 0});
+       },
+       "SCDIV3   01> - RANGE OUTSIDE ARRAY"},
       {"gather from outside",
        [] {
          std::vector<float> b(9);
@@ -513,11 +533,13 @@ TEST(ArrayFamilyDeathTest, ACallOutsideTheStorageStopsTheRunWithTheRoutinesMessa
        "NORMI2   01> - RANGE OUTSIDE ARRAY"},
       {"shift of an empty range starting outside", [] { NORMR8(d5, 0, -1, 1, shift); },
        "NORMR8   01> - RANGE OUTSIDE ARRAY"},
-      {"rotation past the end", [] { ARROT1(l5, 1, 3, 6); }, "ARROT1   01> - SEGMENT OUTSIDE ARRAY"},
+      {"rotation past the end", [] { ARROT1(l5, 1, 3, 6); },
+       "ARROT1   01> - SEGMENT OUTSIDE ARRAY"},
       {"rotation before the start", [] { ARROT2(f5, 0, 3, 5); },
        "ARROT2   01> - SEGMENT OUTSIDE ARRAY"},
       {"complex rotation", [] { ACROT3(d5, 1, 2, 3); }, "ACROT3   01> - SEGMENT OUTSIDE ARRAY"},
-      {"weights outside", [] { VRWGT2(f5, 3, 6, 2, 4, ramp); }, "VRWGT2   01> - RANGE OUTSIDE ARRAY"},
+      {"weights outside", [] { VRWGT2(f5, 3, 6, 2, 4, ramp); },
+       "VRWGT2   01> - RANGE OUTSIDE ARRAY"},
       {"no window function", [] { VRWGT2(f5, 1, 5, 2, 4, nullptr); },
        "VRWGT2   02> - NO WINDOW FUNCTION"},
   };

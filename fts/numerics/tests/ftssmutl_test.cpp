@@ -171,11 +171,8 @@ TEST(Resampling, LeavesTheOutputUntouchedForArgumentsItCannotHonour) {
     int32_t icmplx;
   };
   constexpr Case kCases[] = {
-      {"derivative order 3", 3, 3, 0},
-      {"derivative order -1", 3, -1, 0},
-      {"data kind 2", 3, 0, 2},
-      {"no points", 0, 0, 0},
-      {"a negative count", -5, 0, 0},
+      {"derivative order 3", 3, 3, 0}, {"derivative order -1", 3, -1, 0}, {"data kind 2", 3, 0, 2},
+      {"no points", 0, 0, 0},          {"a negative count", -5, 0, 0},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.what);

@@ -533,29 +533,33 @@ void STWORD(int32_t LUN, int32_t FTYP, ConstElementArray ARRAY, int32_t ATYP, in
 // LDI2I2: 16-bit file data into a 16-bit array, shifted by ISHFT.
 void LDI2I2(int32_t LUN, std::span<int16_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
-  with_integer_shift<int16_t>(
-      ISHFT, [&](auto shift) { load_elements<int16_t>("LDI2I2", LUN, ARRAY, J1, J2, JSTEP, NREC, shift); });
+  with_integer_shift<int16_t>(ISHFT, [&](auto shift) {
+    load_elements<int16_t>("LDI2I2", LUN, ARRAY, J1, J2, JSTEP, NREC, shift);
+  });
 }
 
 // LDI2I4: 32-bit file data into a 16-bit array, shifted by ISHFT (S - 16).
 void LDI2I4(int32_t LUN, std::span<int16_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
-  with_integer_shift<int16_t>(
-      ISHFT, [&](auto shift) { load_elements<int32_t>("LDI2I4", LUN, ARRAY, J1, J2, JSTEP, NREC, shift); });
+  with_integer_shift<int16_t>(ISHFT, [&](auto shift) {
+    load_elements<int32_t>("LDI2I4", LUN, ARRAY, J1, J2, JSTEP, NREC, shift);
+  });
 }
 
 // LDI4I2: 16-bit file data into a 32-bit array, shifted by ISHFT (S + 16).
 void LDI4I2(int32_t LUN, std::span<int32_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
-  with_integer_shift<int32_t>(
-      ISHFT, [&](auto shift) { load_elements<int16_t>("LDI4I2", LUN, ARRAY, J1, J2, JSTEP, NREC, shift); });
+  with_integer_shift<int32_t>(ISHFT, [&](auto shift) {
+    load_elements<int16_t>("LDI4I2", LUN, ARRAY, J1, J2, JSTEP, NREC, shift);
+  });
 }
 
 // LDI4I4: 32-bit file data into a 32-bit array, shifted by ISHFT.
 void LDI4I4(int32_t LUN, std::span<int32_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
-  with_integer_shift<int32_t>(
-      ISHFT, [&](auto shift) { load_elements<int32_t>("LDI4I4", LUN, ARRAY, J1, J2, JSTEP, NREC, shift); });
+  with_integer_shift<int32_t>(ISHFT, [&](auto shift) {
+    load_elements<int32_t>("LDI4I4", LUN, ARRAY, J1, J2, JSTEP, NREC, shift);
+  });
 }
 
 // LDR4I2: 16-bit file data into a float array: v * 2^ISHFT rounded once to float.
@@ -626,15 +630,17 @@ void LDR8R4(int32_t LUN, std::span<double> ARRAY, int32_t J1, int32_t J2, int32_
 // STI2I2: a 16-bit array as 16-bit file data, shifted by ISHFT.
 void STI2I2(int32_t LUN, std::span<const int16_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
-  with_integer_shift<int16_t>(
-      ISHFT, [&](auto shift) { store_elements<int16_t>("STI2I2", LUN, ARRAY, J1, J2, JSTEP, shift); });
+  with_integer_shift<int16_t>(ISHFT, [&](auto shift) {
+    store_elements<int16_t>("STI2I2", LUN, ARRAY, J1, J2, JSTEP, shift);
+  });
 }
 
 // STI2I4: a 16-bit array as 32-bit file data, shifted by ISHFT (S + 16).
 void STI2I4(int32_t LUN, std::span<const int16_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
-  with_integer_shift<int32_t>(
-      ISHFT, [&](auto shift) { store_elements<int32_t>("STI2I4", LUN, ARRAY, J1, J2, JSTEP, shift); });
+  with_integer_shift<int32_t>(ISHFT, [&](auto shift) {
+    store_elements<int32_t>("STI2I4", LUN, ARRAY, J1, J2, JSTEP, shift);
+  });
 }
 
 // STI2R4: a 16-bit array as float file data: v * 2^ISHFT rounded to float.
@@ -648,15 +654,17 @@ void STI2R4(int32_t LUN, std::span<const int16_t> ARRAY, int32_t J1, int32_t J2,
 // STI4I2: a 32-bit array as 16-bit file data, shifted by ISHFT (S - 16).
 void STI4I2(int32_t LUN, std::span<const int32_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
-  with_integer_shift<int16_t>(
-      ISHFT, [&](auto shift) { store_elements<int16_t>("STI4I2", LUN, ARRAY, J1, J2, JSTEP, shift); });
+  with_integer_shift<int16_t>(ISHFT, [&](auto shift) {
+    store_elements<int16_t>("STI4I2", LUN, ARRAY, J1, J2, JSTEP, shift);
+  });
 }
 
 // STI4I4: a 32-bit array as 32-bit file data, shifted by ISHFT.
 void STI4I4(int32_t LUN, std::span<const int32_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
-  with_integer_shift<int32_t>(
-      ISHFT, [&](auto shift) { store_elements<int32_t>("STI4I4", LUN, ARRAY, J1, J2, JSTEP, shift); });
+  with_integer_shift<int32_t>(ISHFT, [&](auto shift) {
+    store_elements<int32_t>("STI4I4", LUN, ARRAY, J1, J2, JSTEP, shift);
+  });
 }
 
 // STI4R4: a 32-bit array as float file data: v * 2^ISHFT rounded to float.
@@ -706,7 +714,8 @@ void STR8I4(int32_t LUN, std::span<const double> ARRAY, int32_t J1, int32_t J2, 
 
 // STR8R4: a 64-bit array as float file data, rounded to the nearest float.
 void STR8R4(int32_t LUN, std::span<const double> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP) {
-  store_elements<float>("STR8R4", LUN, ARRAY, J1, J2, JSTEP, [](double x) { return static_cast<float>(x); });
+  store_elements<float>("STR8R4", LUN, ARRAY, J1, J2, JSTEP,
+                        [](double x) { return static_cast<float>(x); });
 }
 
 }  // namespace fts

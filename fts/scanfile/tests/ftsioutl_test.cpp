@@ -962,8 +962,9 @@ TEST_F(ScanAccessTest, WalkingIntoAScanCutShortStopsTheRun) {
     int32_t curscn = 1, ierr = 0, ieof = 0;
     GETHDR(kIn, h, curscn, 2, ierr, ieof);
   };
-  FTS_EXPECT_STOP(walk(),
-                  "RECORD NOT READ, UNIT 1, RECORD 3 \\(END OF FILE\\), FILE [^\n]*cut\\.dat\n#ERROR\n");
+  FTS_EXPECT_STOP(
+      walk(),
+      "RECORD NOT READ, UNIT 1, RECORD 3 \\(END OF FILE\\), FILE [^\n]*cut\\.dat\n#ERROR\n");
 }
 
 }  // namespace

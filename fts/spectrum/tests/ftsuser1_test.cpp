@@ -970,8 +970,8 @@ TEST(SpectrumHelpersDeathTest, CallsTheArraysCannotHoldStopTheRun) {
       {[] { SPTPKS(data, h, position(h, 20), position(h, 30), 1.0, 4, 0, x, v, n, ierr); },
        "SPTPKS   06> - PEAK LIST LONGER THAN ITS ARRAYS"},
       {[] {
-         SPTPKS(std::span(data).first(299), h, position(h, 20), position(h, 30), 1.0, 3, 0, x, v,
-                n, ierr);
+         SPTPKS(std::span(data).first(299), h, position(h, 20), position(h, 30), 1.0, 3, 0, x, v, n,
+                ierr);
        },
        "SPTPKS   07> - QQDSIZ OUTSIDE THE ARRAY"},
       {[] { SPTR4I(h, std::span(data).first(200), position(h, 20), 0); },
