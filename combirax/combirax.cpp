@@ -342,17 +342,17 @@ void Averager::write_mean(int32_t LUN) {
 // Notes: a range that starts before CURSCN rewinds the file (GETHDR); a failure of GETHDR
 // stops the run with "COMBIRAX 06>".
 bool process_range(Averager& avg, int32_t& CURSCN, int32_t FIRST, int32_t LAST) {
-  Header HDR;
+  Header hdr;
   for (int64_t scan = FIRST; scan <= LAST; ++scan) {
-    const auto NXTSCN = static_cast<int32_t>(scan);
-    int32_t IERR = 0, IEOF = 0;
-    fts::GETHDR(kInputUnit, HDR, CURSCN, NXTSCN, IERR, IEOF);
-    fts::STPLOG(IERR, "COMBIRAX 06>");
-    if (IEOF != 0) {
+    const auto nxtscn = static_cast<int32_t>(scan);
+    int32_t ierr = 0, ieof = 0;
+    fts::GETHDR(kInputUnit, hdr, CURSCN, nxtscn, ierr, ieof);
+    fts::STPLOG(ierr, "COMBIRAX 06>");
+    if (ieof != 0) {
       fts::MESSAG("COMBIRAX 06> - END OF INPUT");
       return false;
     }
-    avg.take_scan(kInputUnit, HDR, NXTSCN);
+    avg.take_scan(kInputUnit, hdr, nxtscn);
     ++CURSCN;
   }
   return true;
@@ -371,9 +371,9 @@ int run() {
   const int32_t direction = ask_direction();
 
   Averager avg(alignment, direction);
-  int32_t CURSCN = 1;
+  int32_t curscn = 1;
   int32_t first = 0, last = 0;
-  while (ask_range(first, last) && process_range(avg, CURSCN, first, last)) {
+  while (ask_range(first, last) && process_range(avg, curscn, first, last)) {
   }
   avg.write_mean(kOutputUnit);
   return fts::shell::finish({{kOutputUnit, "COMBIRAX 10> - AVERAGE FILE OUTPUT"}},

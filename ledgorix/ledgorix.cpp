@@ -186,22 +186,22 @@ void ask_range(int32_t& FROM, int32_t& TO) {
 // 3. A failure of GETHDR stops the run with "LEDGORIX 05>"; when it refused the header wanted
 //    for its negative record count, that header is printed first.
 bool print_range(Report& report, int32_t FROM, int32_t TO) {
-  fts::Header HDR;
+  fts::Header hdr;
   const int64_t count = int64_t{TO} - FROM + 1;
   for (int64_t k = 0; k < count; ++k) {
-    const auto NXTSCN = static_cast<int32_t>(FROM + k);
+    const auto nxtscn = static_cast<int32_t>(FROM + k);
     int32_t ierr = 0, ieof = 0;
-    fts::GETHDR(kScanUnit, HDR, report.CURSCN, NXTSCN, ierr, ieof);
+    fts::GETHDR(kScanUnit, hdr, report.CURSCN, nxtscn, ierr, ieof);
     if (ierr != 0) {
-      if (report.CURSCN == NXTSCN && HDR(fts::QQFLEN) < 0) print_page(report, HDR, NXTSCN);
+      if (report.CURSCN == nxtscn && hdr(fts::QQFLEN) < 0) print_page(report, hdr, nxtscn);
       fts::STPLOG(ierr, "LEDGORIX 05>");
     }
     if (ieof != 0) {
       fts::WRTLOG(1, "LEDGORIX 05> - END OF INPUT");
       return false;
     }
-    print_page(report, HDR, NXTSCN);
-    fts::SKPDAT(kScanUnit, HDR);
+    print_page(report, hdr, nxtscn);
+    fts::SKPDAT(kScanUnit, hdr);
     // Past the last possible scan number the position turns negative, which GETHDR refuses.
     report.CURSCN = static_cast<int32_t>(int64_t{report.CURSCN} + 1);
     ++report.page;

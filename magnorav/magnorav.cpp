@@ -2,7 +2,6 @@
 // writes it as the only scan of a new scan file, in 32-bit floats.
 #include "magnorav.hpp"
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -181,24 +180,24 @@ int run() {
   fts::shell::open_or_stop(File::scan_output, kOutputUnit, answers.output, kOpenOutputError);
 
   // The scan wanted and its whole spectrum.
-  fts::Header HDR, AHDR;
-  int32_t CURSCN = 1, ierr = 0, ieof = 0;
-  fts::GETHDR(kInputUnit, HDR, CURSCN, answers.NFRAME, ierr, ieof);
+  fts::Header hdr, ahdr;
+  int32_t curscn = 1, ierr = 0, ieof = 0;
+  fts::GETHDR(kInputUnit, hdr, curscn, answers.NFRAME, ierr, ieof);
   fts::STPLOG(ierr != 0 || ieof != 0 ? 1 : 0, kReadFileError);
-  double W1 = 0, W2 = 0;
-  fts::SPTRNG(HDR, W1, W2);
-  load_spectrum(HDR, ARRAY, AHDR, W1, W2);
+  double w1 = 0, w2 = 0;
+  fts::SPTRNG(hdr, w1, w2);
+  load_spectrum(hdr, ARRAY, ahdr, w1, w2);
 
-  // Scale every element loaded; the output has gains 1.
-  const auto n = static_cast<std::size_t>(std::clamp<int64_t>(AHDR(fts::QQDSIZ), 0, kWorkElements));
-  scale(std::span<float>(ARRAY).first(n), AHDR(fts::QQDREP), answers.FACT, answers.OFFS);
-  AHDR(fts::QQGAN1) = 1;
-  AHDR(fts::QQGAN2) = 1;
-  AHDR(fts::QQGAN3) = 1;
+  // Scale every element loaded (the load fits them into ARRAY, or stops); the output has gains 1.
+  const auto n = static_cast<std::size_t>(ahdr(fts::QQDSIZ));
+  scale(std::span<float>(ARRAY).first(n), ahdr(fts::QQDREP), answers.FACT, answers.OFFS);
+  ahdr(fts::QQGAN1) = 1;
+  ahdr(fts::QQGAN2) = 1;
+  ahdr(fts::QQGAN3) = 1;
 
   // The output scan behind a copy of the array header.
-  fts::DUPHDR(AHDR, HDR);
-  store_spectrum(HDR, ARRAY, AHDR, W1, W2);
+  fts::DUPHDR(ahdr, hdr);
+  store_spectrum(hdr, ARRAY, ahdr, w1, w2);
 
   // The scan is written only once its last buffered records have reached the file.
   return fts::shell::finish({{kOutputUnit, kWriteError}}, " *OK");

@@ -92,14 +92,14 @@ std::array<Real, 4> minimax_cubic(G g) {
   Real last_e = -1;
   for (int iter = 0; iter < 50; ++iter) {
     // Reference system: p(x_i) + (-1)^i E = g(x_i).
-    std::array<std::array<Real, 6>, 5> A;
+    std::array<std::array<Real, 6>, 5> eq;
     for (int i = 0; i < 5; ++i) {
       const Real x = ref[i];
-      A[i] = {1, x, x * x, x * x * x, (i % 2) ? -1.0L : 1.0L, g(x)};
+      eq[i] = {1, x, x * x, x * x * x, (i % 2) ? -1.0L : 1.0L, g(x)};
     }
-    solve5(A);
-    for (int j = 0; j < 4; ++j) c[j] = A[j][5];
-    const Real e = std::fabs(A[4][5]);
+    solve5(eq);
+    for (int j = 0; j < 4; ++j) c[j] = eq[j][5];
+    const Real e = std::fabs(eq[4][5]);
     if (std::fabs(e - last_e) <= 1e-6L * e) break;
     last_e = e;
     // New references: the largest error on each run of one sign across the grid, refined by

@@ -4,9 +4,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 
+#include "fts/ftsiface.hpp"
 #include "fts/ftsmtutl.hpp"
 
 namespace fts {
@@ -23,23 +26,42 @@ struct Range {
   std::ptrdiff_t low = 0;
 };
 
-// The range I1, I1+INC, ... (1-based) over an array of SIZE elements. A range with INC = 0, with
-// no elements, or with an element outside 1..SIZE resolves to COUNT = 0.
-Range resolve(int32_t I1, int32_t I2, int32_t INC, std::size_t size) {
+// The messages of a call the routines cannot honour, after the routine's name.
+constexpr std::string_view kOutside = "01> - RANGE OUTSIDE ARRAY";
+constexpr std::string_view kZeroIncrement = "02> - INCREMENT IS ZERO";
+constexpr std::string_view kShortTarget = "03> - TARGET TOO SHORT FOR THE RANGE";
+constexpr std::string_view kSegmentOutside = "01> - SEGMENT OUTSIDE ARRAY";
+
+// Stops the run with routine NAME's message TEXT ("SRFIL2   01> - RANGE OUTSIDE ARRAY").
+void refuse(std::string_view name, std::string_view text) {
+  std::string line(name);
+  line.resize(8, ' ');
+  STPLOG(1, line + ' ' + std::string(text));
+}
+
+// The range I1, I1+INC, ... (1-based) of routine NAME over an array of SIZE elements. A range
+// with no elements resolves to COUNT = 0; INC = 0, or an element outside 1..SIZE, stops the run
+// with NAME's message.
+Range resolve(std::string_view name, int32_t I1, int32_t I2, int32_t INC, std::size_t size) {
   Range r;
-  if (INC == 0) return r;
+  if (INC == 0) refuse(name, kZeroIncrement);
   // Element count, (I2 - I1 + INC) div INC truncated toward zero, in 64 bits.
   const int64_t n = (int64_t{I2} - I1 + INC) / INC;
   if (n <= 0) return r;
   const int64_t last = I1 + (n - 1) * int64_t{INC};
   const int64_t lo = std::min<int64_t>(I1, last);
   const int64_t hi = std::max<int64_t>(I1, last);
-  if (lo < 1 || hi > static_cast<int64_t>(size)) return r;
+  if (lo < 1 || hi > static_cast<int64_t>(size)) refuse(name, kOutside);
   r.first = static_cast<std::ptrdiff_t>(I1 - 1);
   r.step = INC;
   r.count = static_cast<std::ptrdiff_t>(n);
   r.low = static_cast<std::ptrdiff_t>(lo - 1);
   return r;
+}
+
+// True when element I (1-based) lies inside an array of SIZE elements.
+bool holds(std::size_t size, int64_t i) {
+  return i >= 1 && i <= static_cast<int64_t>(size);
 }
 
 // Number of complex elements (pairs) in a storage array.
@@ -91,39 +113,42 @@ T minus(T s) {
 // --- Elementwise families on real and on complex elements.
 
 template <class T>
-void fill_real(std::span<T> a, int32_t i1, int32_t i2, int32_t inc, T s) {
-  for_each_real(a, resolve(i1, i2, inc, a.size()), [s](T& x) { x = s; });
+void fill_real(std::string_view name, std::span<T> a, int32_t i1, int32_t i2, int32_t inc, T s) {
+  for_each_real(a, resolve(name, i1, i2, inc, a.size()), [s](T& x) { x = s; });
 }
 template <class T>
-void fill_complex(std::span<T> a, int32_t i1, int32_t i2, int32_t inc, ComplexPair<T> s) {
-  for_each_complex(a, resolve(i1, i2, inc, pairs(a.size())), [s](T& re, T& im) {
+void fill_complex(std::string_view name, std::span<T> a, int32_t i1, int32_t i2, int32_t inc,
+                  ComplexPair<T> s) {
+  for_each_complex(a, resolve(name, i1, i2, inc, pairs(a.size())), [s](T& re, T& im) {
     re = s[0];
     im = s[1];
   });
 }
 
 template <class T>
-void add_real(std::span<T> a, int32_t i1, int32_t i2, int32_t inc, T s) {
-  for_each_real(a, resolve(i1, i2, inc, a.size()), [s](T& x) { x = plus(x, s); });
+void add_real(std::string_view name, std::span<T> a, int32_t i1, int32_t i2, int32_t inc, T s) {
+  for_each_real(a, resolve(name, i1, i2, inc, a.size()), [s](T& x) { x = plus(x, s); });
 }
 template <class T>
-void add_complex(std::span<T> a, int32_t i1, int32_t i2, int32_t inc, ComplexPair<T> s) {
-  for_each_complex(a, resolve(i1, i2, inc, pairs(a.size())), [s](T& re, T& im) {
+void add_complex(std::string_view name, std::span<T> a, int32_t i1, int32_t i2, int32_t inc,
+                 ComplexPair<T> s) {
+  for_each_complex(a, resolve(name, i1, i2, inc, pairs(a.size())), [s](T& re, T& im) {
     re = plus(re, s[0]);
     im = plus(im, s[1]);
   });
 }
 
 template <class T>
-void mul_real(std::span<T> a, int32_t i1, int32_t i2, int32_t inc, T s) {
-  for_each_real(a, resolve(i1, i2, inc, a.size()), [s](T& x) { x = s * x; });
+void mul_real(std::string_view name, std::span<T> a, int32_t i1, int32_t i2, int32_t inc, T s) {
+  for_each_real(a, resolve(name, i1, i2, inc, a.size()), [s](T& x) { x = s * x; });
 }
 // (sr*ar - si*ai, si*ar + sr*ai), in the element type.
 template <class T>
-void mul_complex(std::span<T> a, int32_t i1, int32_t i2, int32_t inc, ComplexPair<T> s) {
+void mul_complex(std::string_view name, std::span<T> a, int32_t i1, int32_t i2, int32_t inc,
+                 ComplexPair<T> s) {
   const T sr = s[0];
   const T si = s[1];
-  for_each_complex(a, resolve(i1, i2, inc, pairs(a.size())), [sr, si](T& re, T& im) {
+  for_each_complex(a, resolve(name, i1, i2, inc, pairs(a.size())), [sr, si](T& re, T& im) {
     const T ar = re;
     const T ai = im;
     re = sr * ar - si * ai;
@@ -134,9 +159,10 @@ void mul_complex(std::span<T> a, int32_t i1, int32_t i2, int32_t inc, ComplexPai
 // --- Gathers.
 
 template <class T>
-void gather_real(std::span<const T> a, int32_t i1, int32_t i2, int32_t inc, std::span<T> b) {
-  const Range r = resolve(i1, i2, inc, a.size());
-  if (r.count > static_cast<std::ptrdiff_t>(b.size())) return;
+void gather_real(std::string_view name, std::span<const T> a, int32_t i1, int32_t i2, int32_t inc,
+                 std::span<T> b) {
+  const Range r = resolve(name, i1, i2, inc, a.size());
+  if (r.count > static_cast<std::ptrdiff_t>(b.size())) refuse(name, kShortTarget);
   const T* p = a.data() + r.first;
   T* q = b.data();
   if (r.step == 1) {
@@ -146,9 +172,10 @@ void gather_real(std::span<const T> a, int32_t i1, int32_t i2, int32_t inc, std:
   }
 }
 template <class T>
-void gather_complex(std::span<const T> a, int32_t i1, int32_t i2, int32_t inc, std::span<T> b) {
-  const Range r = resolve(i1, i2, inc, pairs(a.size()));
-  if (2 * r.count > static_cast<std::ptrdiff_t>(b.size())) return;
+void gather_complex(std::string_view name, std::span<const T> a, int32_t i1, int32_t i2,
+                    int32_t inc, std::span<T> b) {
+  const Range r = resolve(name, i1, i2, inc, pairs(a.size()));
+  if (2 * r.count > static_cast<std::ptrdiff_t>(b.size())) refuse(name, kShortTarget);
   const T* p = a.data() + 2 * r.first;
   T* q = b.data();
   for (std::ptrdiff_t i = 0; i < r.count; ++i) {
@@ -160,8 +187,9 @@ void gather_complex(std::span<const T> a, int32_t i1, int32_t i2, int32_t inc, s
 // --- Dot products, summed in double in the order of the range.
 
 template <class T>
-double dot_real(std::span<const T> a, std::span<const T> b, int32_t i1, int32_t i2, int32_t inc) {
-  const Range r = resolve(i1, i2, inc, std::min(a.size(), b.size()));
+double dot_real(std::string_view name, std::span<const T> a, std::span<const T> b, int32_t i1,
+                int32_t i2, int32_t inc) {
+  const Range r = resolve(name, i1, i2, inc, std::min(a.size(), b.size()));
   double sum = 0;
   for (std::ptrdiff_t i = 0; i < r.count; ++i) {
     const std::ptrdiff_t j = r.first + i * r.step;
@@ -170,9 +198,9 @@ double dot_real(std::span<const T> a, std::span<const T> b, int32_t i1, int32_t 
   return sum;
 }
 template <class T>
-ComplexPair<double> dot_complex(std::span<const T> a, std::span<const T> b, int32_t i1, int32_t i2,
-                                int32_t inc) {
-  const Range r = resolve(i1, i2, inc, pairs(std::min(a.size(), b.size())));
+ComplexPair<double> dot_complex(std::string_view name, std::span<const T> a, std::span<const T> b,
+                                int32_t i1, int32_t i2, int32_t inc) {
+  const Range r = resolve(name, i1, i2, inc, pairs(std::min(a.size(), b.size())));
   double sr = 0;
   double si = 0;
   for (std::ptrdiff_t i = 0; i < r.count; ++i) {
@@ -188,12 +216,16 @@ ComplexPair<double> dot_complex(std::span<const T> a, std::span<const T> b, int3
 // --- Extremes and the normalising shift.
 
 template <class T>
-void extreme_positions(std::span<const T> a, int32_t i1, int32_t i2, int32_t inc, int32_t& imax,
-                       int32_t& imin) {
+void extreme_positions(std::string_view name, std::span<const T> a, int32_t i1, int32_t i2,
+                       int32_t inc, int32_t& imax, int32_t& imin) {
   imax = i1;
   imin = i1;
-  const Range r = resolve(i1, i2, inc, a.size());
-  if (r.count == 0) return;
+  const Range r = resolve(name, i1, i2, inc, a.size());
+  if (r.count == 0) {
+    // Both start as element I1, which must exist even when the range is empty.
+    if (!holds(a.size(), i1)) refuse(name, kOutside);
+    return;
+  }
   T vmax = a[r.first];
   T vmin = vmax;
   std::ptrdiff_t jmax = r.first;
@@ -220,10 +252,11 @@ void extreme_positions(std::span<const T> a, int32_t i1, int32_t i2, int32_t inc
 // Notes: the largest and smallest values are found with the same strict comparisons, from the
 // same start, as extreme_positions, so the magnitude is that of A(IMAX) and A(IMIN) of the MXMN
 // routine; the loop keeps values only, which lets the compiler vectorise it. For an empty range
-// both are A(I1) (when I1 lies inside the array; otherwise the magnitude counts as 0).
+// both are A(I1), which must exist.
 template <class T>
-int32_t normalising_shift(std::span<const T> a, int32_t i1, int32_t i2, int32_t inc, int32_t bits) {
-  const Range r = resolve(i1, i2, inc, a.size());
+int32_t normalising_shift(std::string_view name, std::span<const T> a, int32_t i1, int32_t i2,
+                          int32_t inc, int32_t bits) {
+  const Range r = resolve(name, i1, i2, inc, a.size());
   T vmax{};
   T vmin{};
   if (r.count > 0) {
@@ -244,7 +277,8 @@ int32_t normalising_shift(std::span<const T> a, int32_t i1, int32_t i2, int32_t 
         vmin = v < vmin ? v : vmin;
       }
     }
-  } else if (i1 >= 1 && static_cast<std::size_t>(i1) <= a.size()) {
+  } else {
+    if (!holds(a.size(), i1)) refuse(name, kOutside);
     vmax = a[static_cast<std::size_t>(i1 - 1)];
     vmin = vmax;
   }
@@ -259,13 +293,13 @@ int32_t normalising_shift(std::span<const T> a, int32_t i1, int32_t i2, int32_t 
 // --- Rotation by block swaps.
 
 // Rotates the 1-based elements I1..I3 of A left so that element I2 comes first; nothing when
-// I1 >= I2 or I3 < I2, or when I1..I3 does not lie inside A.
+// I1 >= I2 or I3 < I2. A segment that does not lie inside A stops the run with NAME's message.
 // Reference: the block-swap rotation (Gries and Mills, "Swapping sections", Cornell TR 81-452,
 // 1981): swap the shorter block into place, then rotate what is left.
 template <class T>
-void rotate_left(std::span<T> a, int64_t i1, int64_t i2, int64_t i3) {
+void rotate_left(std::string_view name, std::span<T> a, int64_t i1, int64_t i2, int64_t i3) {
   if (i1 >= i2 || i3 < i2) return;
-  if (i1 < 1 || i3 > static_cast<int64_t>(a.size())) return;
+  if (!holds(a.size(), i1) || !holds(a.size(), i3)) refuse(name, kSegmentOutside);
   // 0-based from here on.
   std::ptrdiff_t j = static_cast<std::ptrdiff_t>(i1 - 1);
   std::ptrdiff_t k = static_cast<std::ptrdiff_t>(i2 - 1);
@@ -294,16 +328,16 @@ void rotate_left(std::span<T> a, int64_t i1, int64_t i2, int64_t i3) {
 // Given and returned:
 //            A            every element of the range = S
 void SRFIL0(std::span<int16_t> A, int32_t I1, int32_t I2, int32_t INC, int16_t S) {
-  fill_real(A, I1, I2, INC, S);
+  fill_real("SRFIL0", A, I1, I2, INC, S);
 }
 void SRFIL1(std::span<int32_t> A, int32_t I1, int32_t I2, int32_t INC, int32_t S) {
-  fill_real(A, I1, I2, INC, S);
+  fill_real("SRFIL1", A, I1, I2, INC, S);
 }
 void SRFIL2(std::span<float> A, int32_t I1, int32_t I2, int32_t INC, float S) {
-  fill_real(A, I1, I2, INC, S);
+  fill_real("SRFIL2", A, I1, I2, INC, S);
 }
 void SRFIL3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC, double S) {
-  fill_real(A, I1, I2, INC, S);
+  fill_real("SRFIL3", A, I1, I2, INC, S);
 }
 
 // SCFIL0-3: fill a strided range of complex elements with a complex scalar.
@@ -312,16 +346,16 @@ void SRFIL3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC, double S) 
 // Given and returned:
 //            A            storage A(2k-1), A(2k) of every complex element k of the range = S
 void SCFIL0(std::span<int16_t> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<int16_t> S) {
-  fill_complex(A, I1, I2, INC, S);
+  fill_complex("SCFIL0", A, I1, I2, INC, S);
 }
 void SCFIL1(std::span<int32_t> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<int32_t> S) {
-  fill_complex(A, I1, I2, INC, S);
+  fill_complex("SCFIL1", A, I1, I2, INC, S);
 }
 void SCFIL2(std::span<float> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<float> S) {
-  fill_complex(A, I1, I2, INC, S);
+  fill_complex("SCFIL2", A, I1, I2, INC, S);
 }
 void SCFIL3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<double> S) {
-  fill_complex(A, I1, I2, INC, S);
+  fill_complex("SCFIL3", A, I1, I2, INC, S);
 }
 
 // SRZER0-3: zero a strided range.
@@ -329,16 +363,16 @@ void SCFIL3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC, ComplexPai
 // Given and returned:
 //            A            every element of the range = 0
 void SRZER0(std::span<int16_t> A, int32_t I1, int32_t I2, int32_t INC) {
-  fill_real<int16_t>(A, I1, I2, INC, 0);
+  fill_real<int16_t>("SRZER0", A, I1, I2, INC, 0);
 }
 void SRZER1(std::span<int32_t> A, int32_t I1, int32_t I2, int32_t INC) {
-  fill_real<int32_t>(A, I1, I2, INC, 0);
+  fill_real<int32_t>("SRZER1", A, I1, I2, INC, 0);
 }
 void SRZER2(std::span<float> A, int32_t I1, int32_t I2, int32_t INC) {
-  fill_real<float>(A, I1, I2, INC, 0);
+  fill_real<float>("SRZER2", A, I1, I2, INC, 0);
 }
 void SRZER3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC) {
-  fill_real<double>(A, I1, I2, INC, 0);
+  fill_real<double>("SRZER3", A, I1, I2, INC, 0);
 }
 
 // SCZER0-3: zero a strided range of complex elements.
@@ -346,16 +380,16 @@ void SRZER3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC) {
 // Given and returned:
 //            A            every complex element of the range = (0, 0)
 void SCZER0(std::span<int16_t> A, int32_t I1, int32_t I2, int32_t INC) {
-  fill_complex<int16_t>(A, I1, I2, INC, {0, 0});
+  fill_complex<int16_t>("SCZER0", A, I1, I2, INC, {0, 0});
 }
 void SCZER1(std::span<int32_t> A, int32_t I1, int32_t I2, int32_t INC) {
-  fill_complex<int32_t>(A, I1, I2, INC, {0, 0});
+  fill_complex<int32_t>("SCZER1", A, I1, I2, INC, {0, 0});
 }
 void SCZER2(std::span<float> A, int32_t I1, int32_t I2, int32_t INC) {
-  fill_complex<float>(A, I1, I2, INC, {0, 0});
+  fill_complex<float>("SCZER2", A, I1, I2, INC, {0, 0});
 }
 void SCZER3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC) {
-  fill_complex<double>(A, I1, I2, INC, {0, 0});
+  fill_complex<double>("SCZER3", A, I1, I2, INC, {0, 0});
 }
 
 // SRADD0-3: add a scalar to a strided range.
@@ -365,16 +399,16 @@ void SCZER3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC) {
 //            A            a = a + S for every element of the range
 // Notes: integer sums wrap around on overflow; float sums are rounded to the element type.
 void SRADD0(std::span<int16_t> A, int32_t I1, int32_t I2, int32_t INC, int16_t S) {
-  add_real(A, I1, I2, INC, S);
+  add_real("SRADD0", A, I1, I2, INC, S);
 }
 void SRADD1(std::span<int32_t> A, int32_t I1, int32_t I2, int32_t INC, int32_t S) {
-  add_real(A, I1, I2, INC, S);
+  add_real("SRADD1", A, I1, I2, INC, S);
 }
 void SRADD2(std::span<float> A, int32_t I1, int32_t I2, int32_t INC, float S) {
-  add_real(A, I1, I2, INC, S);
+  add_real("SRADD2", A, I1, I2, INC, S);
 }
 void SRADD3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC, double S) {
-  add_real(A, I1, I2, INC, S);
+  add_real("SRADD3", A, I1, I2, INC, S);
 }
 
 // SCADD0-3: add a complex scalar to a strided range of complex elements.
@@ -383,16 +417,16 @@ void SRADD3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC, double S) 
 // Given and returned:
 //            A            a = a + S part by part for every complex element of the range
 void SCADD0(std::span<int16_t> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<int16_t> S) {
-  add_complex(A, I1, I2, INC, S);
+  add_complex("SCADD0", A, I1, I2, INC, S);
 }
 void SCADD1(std::span<int32_t> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<int32_t> S) {
-  add_complex(A, I1, I2, INC, S);
+  add_complex("SCADD1", A, I1, I2, INC, S);
 }
 void SCADD2(std::span<float> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<float> S) {
-  add_complex(A, I1, I2, INC, S);
+  add_complex("SCADD2", A, I1, I2, INC, S);
 }
 void SCADD3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<double> S) {
-  add_complex(A, I1, I2, INC, S);
+  add_complex("SCADD3", A, I1, I2, INC, S);
 }
 
 // SRSUB0-3: subtract a scalar from a strided range.
@@ -402,16 +436,16 @@ void SCADD3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC, ComplexPai
 //            A            a = a + (-S) for every element of the range
 // Notes: S is negated first (in the element type, wrapping for integers), then added.
 void SRSUB0(std::span<int16_t> A, int32_t I1, int32_t I2, int32_t INC, int16_t S) {
-  add_real(A, I1, I2, INC, minus(S));
+  add_real("SRSUB0", A, I1, I2, INC, minus(S));
 }
 void SRSUB1(std::span<int32_t> A, int32_t I1, int32_t I2, int32_t INC, int32_t S) {
-  add_real(A, I1, I2, INC, minus(S));
+  add_real("SRSUB1", A, I1, I2, INC, minus(S));
 }
 void SRSUB2(std::span<float> A, int32_t I1, int32_t I2, int32_t INC, float S) {
-  add_real(A, I1, I2, INC, minus(S));
+  add_real("SRSUB2", A, I1, I2, INC, minus(S));
 }
 void SRSUB3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC, double S) {
-  add_real(A, I1, I2, INC, minus(S));
+  add_real("SRSUB3", A, I1, I2, INC, minus(S));
 }
 
 // SCSUB0-3: subtract a complex scalar from a strided range of complex elements.
@@ -420,16 +454,16 @@ void SRSUB3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC, double S) 
 // Given and returned:
 //            A            a = a + (-S) part by part for every complex element of the range
 void SCSUB0(std::span<int16_t> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<int16_t> S) {
-  add_complex(A, I1, I2, INC, {minus(S[0]), minus(S[1])});
+  add_complex("SCSUB0", A, I1, I2, INC, {minus(S[0]), minus(S[1])});
 }
 void SCSUB1(std::span<int32_t> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<int32_t> S) {
-  add_complex(A, I1, I2, INC, {minus(S[0]), minus(S[1])});
+  add_complex("SCSUB1", A, I1, I2, INC, {minus(S[0]), minus(S[1])});
 }
 void SCSUB2(std::span<float> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<float> S) {
-  add_complex(A, I1, I2, INC, {minus(S[0]), minus(S[1])});
+  add_complex("SCSUB2", A, I1, I2, INC, {minus(S[0]), minus(S[1])});
 }
 void SCSUB3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<double> S) {
-  add_complex(A, I1, I2, INC, {minus(S[0]), minus(S[1])});
+  add_complex("SCSUB3", A, I1, I2, INC, {minus(S[0]), minus(S[1])});
 }
 
 // SRMUL2-3: multiply a strided range by a scalar.
@@ -438,10 +472,10 @@ void SCSUB3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC, ComplexPai
 // Given and returned:
 //            A            a = S*a for every element of the range, in the element type
 void SRMUL2(std::span<float> A, int32_t I1, int32_t I2, int32_t INC, float S) {
-  mul_real(A, I1, I2, INC, S);
+  mul_real("SRMUL2", A, I1, I2, INC, S);
 }
 void SRMUL3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC, double S) {
-  mul_real(A, I1, I2, INC, S);
+  mul_real("SRMUL3", A, I1, I2, INC, S);
 }
 
 // SCMUL2-3: multiply a strided range of complex elements by a complex scalar.
@@ -450,10 +484,10 @@ void SRMUL3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC, double S) 
 // Given and returned:
 //            A            a = (sr*ar - si*ai, si*ar + sr*ai) for every complex element
 void SCMUL2(std::span<float> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<float> S) {
-  mul_complex(A, I1, I2, INC, S);
+  mul_complex("SCMUL2", A, I1, I2, INC, S);
 }
 void SCMUL3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<double> S) {
-  mul_complex(A, I1, I2, INC, S);
+  mul_complex("SCMUL3", A, I1, I2, INC, S);
 }
 
 // SRDIV2-3: divide a strided range by a scalar.
@@ -463,10 +497,10 @@ void SCMUL3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC, ComplexPai
 //            A            a = a*r with r = 1/S formed once in the element type
 // Notes: the result is a*(1/S), not a/S; S = 0 gives infinite values by the float rules.
 void SRDIV2(std::span<float> A, int32_t I1, int32_t I2, int32_t INC, float S) {
-  mul_real(A, I1, I2, INC, 1.0f / S);
+  mul_real("SRDIV2", A, I1, I2, INC, 1.0f / S);
 }
 void SRDIV3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC, double S) {
-  mul_real(A, I1, I2, INC, 1.0 / S);
+  mul_real("SRDIV3", A, I1, I2, INC, 1.0 / S);
 }
 
 // SCDIV2-3: divide a strided range of complex elements by a complex scalar.
@@ -477,47 +511,47 @@ void SRDIV3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC, double S) 
 //                         r formed once in the element type
 void SCDIV2(std::span<float> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<float> S) {
   const float c = 1.0f / (S[0] * S[0] + S[1] * S[1]);
-  mul_complex(A, I1, I2, INC, {c * S[0], -(c * S[1])});
+  mul_complex("SCDIV2", A, I1, I2, INC, {c * S[0], -(c * S[1])});
 }
 void SCDIV3(std::span<double> A, int32_t I1, int32_t I2, int32_t INC, ComplexPair<double> S) {
   const double c = 1.0 / (S[0] * S[0] + S[1] * S[1]);
-  mul_complex(A, I1, I2, INC, {c * S[0], -(c * S[1])});
+  mul_complex("SCDIV3", A, I1, I2, INC, {c * S[0], -(c * S[1])});
 }
 
 // VRMOV0-3: gather a strided range into a contiguous vector.
 // Given:     A            array
 //            I1, I2, INC  strided range (1-based)
 // Returned:  B            B(1), B(2), ... = the elements of the range in order
-// Notes: nothing is moved when B is shorter than the range.
+// Notes: a B shorter than the range stops the run ("03> - TARGET TOO SHORT FOR THE RANGE").
 void VRMOV0(std::span<const int16_t> A, int32_t I1, int32_t I2, int32_t INC, std::span<int16_t> B) {
-  gather_real(A, I1, I2, INC, B);
+  gather_real("VRMOV0", A, I1, I2, INC, B);
 }
 void VRMOV1(std::span<const int32_t> A, int32_t I1, int32_t I2, int32_t INC, std::span<int32_t> B) {
-  gather_real(A, I1, I2, INC, B);
+  gather_real("VRMOV1", A, I1, I2, INC, B);
 }
 void VRMOV2(std::span<const float> A, int32_t I1, int32_t I2, int32_t INC, std::span<float> B) {
-  gather_real(A, I1, I2, INC, B);
+  gather_real("VRMOV2", A, I1, I2, INC, B);
 }
 void VRMOV3(std::span<const double> A, int32_t I1, int32_t I2, int32_t INC, std::span<double> B) {
-  gather_real(A, I1, I2, INC, B);
+  gather_real("VRMOV3", A, I1, I2, INC, B);
 }
 
 // VCMOV0-3: gather a strided range of complex elements into a contiguous vector.
 // Given:     A            array of complex elements
 //            I1, I2, INC  strided range, in complex elements
 // Returned:  B            complex elements 1, 2, ... of B = those of the range in order
-// Notes: nothing is moved when B is shorter than the range.
+// Notes: a B shorter than the range stops the run ("03> - TARGET TOO SHORT FOR THE RANGE").
 void VCMOV0(std::span<const int16_t> A, int32_t I1, int32_t I2, int32_t INC, std::span<int16_t> B) {
-  gather_complex(A, I1, I2, INC, B);
+  gather_complex("VCMOV0", A, I1, I2, INC, B);
 }
 void VCMOV1(std::span<const int32_t> A, int32_t I1, int32_t I2, int32_t INC, std::span<int32_t> B) {
-  gather_complex(A, I1, I2, INC, B);
+  gather_complex("VCMOV1", A, I1, I2, INC, B);
 }
 void VCMOV2(std::span<const float> A, int32_t I1, int32_t I2, int32_t INC, std::span<float> B) {
-  gather_complex(A, I1, I2, INC, B);
+  gather_complex("VCMOV2", A, I1, I2, INC, B);
 }
 void VCMOV3(std::span<const double> A, int32_t I1, int32_t I2, int32_t INC, std::span<double> B) {
-  gather_complex(A, I1, I2, INC, B);
+  gather_complex("VCMOV3", A, I1, I2, INC, B);
 }
 
 // VRDOT2-3: dot product over a strided range.
@@ -525,14 +559,14 @@ void VCMOV3(std::span<const double> A, int32_t I1, int32_t I2, int32_t INC, std:
 //            I1, I2, INC  strided range (1-based), the same indices in both arrays
 // Returned:  RESULT       sum of A(i)*B(i), products and sum in double from 0, in the order of
 //                         the range; VRDOT2 rounds the sum to 32 bits
-// Notes: the range must lie inside both arrays; otherwise it counts as empty (RESULT = 0).
+// Notes: the range must lie inside both arrays ("01> - RANGE OUTSIDE ARRAY" otherwise).
 void VRDOT2(std::span<const float> A, std::span<const float> B, int32_t I1, int32_t I2, int32_t INC,
             float& RESULT) {
-  RESULT = static_cast<float>(dot_real(A, B, I1, I2, INC));
+  RESULT = static_cast<float>(dot_real("VRDOT2", A, B, I1, I2, INC));
 }
 void VRDOT3(std::span<const double> A, std::span<const double> B, int32_t I1, int32_t I2,
             int32_t INC, double& RESULT) {
-  RESULT = dot_real(A, B, I1, I2, INC);
+  RESULT = dot_real("VRDOT3", A, B, I1, I2, INC);
 }
 
 // VCDOT2-3: complex dot product (without conjugation) over a strided range.
@@ -542,12 +576,12 @@ void VRDOT3(std::span<const double> A, std::span<const double> B, int32_t I1, in
 //                         VCDOT2 rounds both parts to 32 bits
 void VCDOT2(std::span<const float> A, std::span<const float> B, int32_t I1, int32_t I2, int32_t INC,
             ComplexPair<float>& RESULT) {
-  const ComplexPair<double> s = dot_complex(A, B, I1, I2, INC);
+  const ComplexPair<double> s = dot_complex("VCDOT2", A, B, I1, I2, INC);
   RESULT = {static_cast<float>(s[0]), static_cast<float>(s[1])};
 }
 void VCDOT3(std::span<const double> A, std::span<const double> B, int32_t I1, int32_t I2,
             int32_t INC, ComplexPair<double>& RESULT) {
-  RESULT = dot_complex(A, B, I1, I2, INC);
+  RESULT = dot_complex("VCDOT3", A, B, I1, I2, INC);
 }
 
 // MXMNI2, MXMNI4, MXMNR4, MXMNR8: positions of the extremes of a strided range.
@@ -557,22 +591,22 @@ void VCDOT3(std::span<const double> A, std::span<const double> B, int32_t I1, in
 //            IMIN         index into A of the smallest element
 // Notes: 1. Both start at I1, also for an empty range; only a strictly greater (smaller) value
 //           replaces the current one, so on ties the first position visited is kept.
-//        2. A range outside A counts as empty: IMAX = IMIN = I1.
+//        2. Element I1 must lie inside A even for an empty range, since both start there.
 void MXMNI2(std::span<const int16_t> A, int32_t I1, int32_t I2, int32_t INC, int32_t& IMAX,
             int32_t& IMIN) {
-  extreme_positions(A, I1, I2, INC, IMAX, IMIN);
+  extreme_positions("MXMNI2", A, I1, I2, INC, IMAX, IMIN);
 }
 void MXMNI4(std::span<const int32_t> A, int32_t I1, int32_t I2, int32_t INC, int32_t& IMAX,
             int32_t& IMIN) {
-  extreme_positions(A, I1, I2, INC, IMAX, IMIN);
+  extreme_positions("MXMNI4", A, I1, I2, INC, IMAX, IMIN);
 }
 void MXMNR4(std::span<const float> A, int32_t I1, int32_t I2, int32_t INC, int32_t& IMAX,
             int32_t& IMIN) {
-  extreme_positions(A, I1, I2, INC, IMAX, IMIN);
+  extreme_positions("MXMNR4", A, I1, I2, INC, IMAX, IMIN);
 }
 void MXMNR8(std::span<const double> A, int32_t I1, int32_t I2, int32_t INC, int32_t& IMAX,
             int32_t& IMIN) {
-  extreme_positions(A, I1, I2, INC, IMAX, IMIN);
+  extreme_positions("MXMNR8", A, I1, I2, INC, IMAX, IMIN);
 }
 
 // NORMI2, NORMI4, NORMR4, NORMR8: the normalising shift of a strided range.
@@ -581,37 +615,38 @@ void MXMNR8(std::span<const double> A, int32_t I1, int32_t I2, int32_t INC, int3
 // Returned:  ISHIFT       15 - e (NORMI2), 31 - e (NORMI4), -e (NORMR4, NORMR8), with e the
 //                         binary exponent of the largest magnitude m of the range
 //                         (m = f*2^e, 0.5 <= f < 1); 0 when m = 0
-// Notes: multiplying by 2^ISHIFT brings m into [2^14, 2^15), [2^30, 2^31) or [0.5, 1).
+// Notes: 1. Multiplying by 2^ISHIFT brings m into [2^14, 2^15), [2^30, 2^31) or [0.5, 1).
+//        2. For an empty range m is |A(I1)| (the start of MXMN), so element I1 must lie inside A.
 void NORMI2(std::span<const int16_t> A, int32_t I1, int32_t I2, int32_t INC, int32_t& ISHIFT) {
-  ISHIFT = normalising_shift(A, I1, I2, INC, 15);
+  ISHIFT = normalising_shift("NORMI2", A, I1, I2, INC, 15);
 }
 void NORMI4(std::span<const int32_t> A, int32_t I1, int32_t I2, int32_t INC, int32_t& ISHIFT) {
-  ISHIFT = normalising_shift(A, I1, I2, INC, 31);
+  ISHIFT = normalising_shift("NORMI4", A, I1, I2, INC, 31);
 }
 void NORMR4(std::span<const float> A, int32_t I1, int32_t I2, int32_t INC, int32_t& ISHIFT) {
-  ISHIFT = normalising_shift(A, I1, I2, INC, 0);
+  ISHIFT = normalising_shift("NORMR4", A, I1, I2, INC, 0);
 }
 void NORMR8(std::span<const double> A, int32_t I1, int32_t I2, int32_t INC, int32_t& ISHIFT) {
-  ISHIFT = normalising_shift(A, I1, I2, INC, 0);
+  ISHIFT = normalising_shift("NORMR8", A, I1, I2, INC, 0);
 }
 
 // ARROT0-3: rotate a segment in place.
 // Given:     I1, I2, I3   segment I1..I3 (1-based) and the element that is to come first
 // Given and returned:
 //            A            A(I1..I3) rotated left by I2 - I1 positions
-// Notes: nothing happens when I1 >= I2, I3 < I2, or the segment does not lie inside A. No work
-//        storage is used.
+// Notes: nothing happens when I1 >= I2 or I3 < I2; otherwise a segment that does not lie inside
+//        A stops the run ("ARROTn   01> - SEGMENT OUTSIDE ARRAY"). No work storage is used.
 void ARROT0(std::span<int16_t> A, int32_t I1, int32_t I2, int32_t I3) {
-  rotate_left(A, I1, I2, I3);
+  rotate_left("ARROT0", A, I1, I2, I3);
 }
 void ARROT1(std::span<int32_t> A, int32_t I1, int32_t I2, int32_t I3) {
-  rotate_left(A, I1, I2, I3);
+  rotate_left("ARROT1", A, I1, I2, I3);
 }
 void ARROT2(std::span<float> A, int32_t I1, int32_t I2, int32_t I3) {
-  rotate_left(A, I1, I2, I3);
+  rotate_left("ARROT2", A, I1, I2, I3);
 }
 void ARROT3(std::span<double> A, int32_t I1, int32_t I2, int32_t I3) {
-  rotate_left(A, I1, I2, I3);
+  rotate_left("ARROT3", A, I1, I2, I3);
 }
 
 // ACROT0-3: rotate a segment of complex elements in place.
@@ -620,16 +655,16 @@ void ARROT3(std::span<double> A, int32_t I1, int32_t I2, int32_t I3) {
 //            A            as ARROT on the storage elements 2*I1-1, 2*I2-1, 2*I3, so that the
 //                         pairs move together
 void ACROT0(std::span<int16_t> A, int32_t I1, int32_t I2, int32_t I3) {
-  rotate_left(A, 2 * int64_t{I1} - 1, 2 * int64_t{I2} - 1, 2 * int64_t{I3});
+  rotate_left("ACROT0", A, 2 * int64_t{I1} - 1, 2 * int64_t{I2} - 1, 2 * int64_t{I3});
 }
 void ACROT1(std::span<int32_t> A, int32_t I1, int32_t I2, int32_t I3) {
-  rotate_left(A, 2 * int64_t{I1} - 1, 2 * int64_t{I2} - 1, 2 * int64_t{I3});
+  rotate_left("ACROT1", A, 2 * int64_t{I1} - 1, 2 * int64_t{I2} - 1, 2 * int64_t{I3});
 }
 void ACROT2(std::span<float> A, int32_t I1, int32_t I2, int32_t I3) {
-  rotate_left(A, 2 * int64_t{I1} - 1, 2 * int64_t{I2} - 1, 2 * int64_t{I3});
+  rotate_left("ACROT2", A, 2 * int64_t{I1} - 1, 2 * int64_t{I2} - 1, 2 * int64_t{I3});
 }
 void ACROT3(std::span<double> A, int32_t I1, int32_t I2, int32_t I3) {
-  rotate_left(A, 2 * int64_t{I1} - 1, 2 * int64_t{I2} - 1, 2 * int64_t{I3});
+  rotate_left("ACROT3", A, 2 * int64_t{I1} - 1, 2 * int64_t{I2} - 1, 2 * int64_t{I3});
 }
 
 // VRWGT2: weight a range by a window function.
@@ -640,12 +675,14 @@ void ACROT3(std::span<double> A, int32_t I1, int32_t I2, int32_t I3) {
 //                     (R4APD0 ... R4APD5)
 // Given and returned:
 //            A        A(i) = FUNC(x)*A(i), x = (i - ICENT)*w, w = 2/NWIDTH, all 32-bit
-// Notes: nothing happens when I1 > I2, the range does not lie inside A, or FUNC is null;
-//        NWIDTH = 0 follows the float rules (infinite w).
+// Notes: nothing happens when I1 > I2; a range that does not lie inside A stops the run
+//        ("VRWGT2   01> - RANGE OUTSIDE ARRAY"), so does a null FUNC ("VRWGT2   02> - NO WINDOW
+//        FUNCTION"). NWIDTH = 0 follows the float rules (infinite w).
 void VRWGT2(std::span<float> A, int32_t I1, int32_t I2, int32_t ICENT, int32_t NWIDTH,
             WeightFunction FUNC) {
-  const Range r = resolve(I1, I2, 1, A.size());
-  if (r.count == 0 || FUNC == nullptr) return;
+  if (FUNC == nullptr) refuse("VRWGT2", "02> - NO WINDOW FUNCTION");
+  const Range r = resolve("VRWGT2", I1, I2, 1, A.size());
+  if (r.count == 0) return;
   const float w = 2.0f / static_cast<float>(NWIDTH);
   for (std::ptrdiff_t k = 0; k < r.count; ++k) {
     const int64_t i = int64_t{I1} + k;

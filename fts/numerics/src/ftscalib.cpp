@@ -67,9 +67,10 @@ float expm1_over_x(float x) {
 //    as many each way, so the phase shifts cancel.
 // 2. Every pass starts from rest with the first sample as its history, so the first output
 //    sample of a pass is 0 and a constant array becomes all zeros.
-// 3. An order of 0 or less leaves DATA unchanged. An order too large for its doubled value to
-//    fit 32 bits is held at 2147483644.
-// 4. All arithmetic is 32-bit. NPTS beyond the array stops the run with a message.
+// 3. An order of 0 or less leaves DATA unchanged. An order whose rounded value does not fit 32
+//    bits (2147483646 and up) stops the run with "HPBUTT   02> - ORDER TOO LARGE".
+// 4. All arithmetic is 32-bit. NPTS beyond the array stops the run with "HPBUTT   01> - ARRAY
+//    SHORTER THAN NPTS".
 // Reference: A. V. Oppenheim and R. W. Schafer, Digital Signal Processing (Prentice-Hall,
 // 1975): Butterworth filters designed by the bilinear transformation.
 void HPBUTT(std::span<float> DATA, int32_t NPTS, float TC, int32_t& NORDER) {
@@ -79,7 +80,7 @@ void HPBUTT(std::span<float> DATA, int32_t NPTS, float TC, int32_t& NORDER) {
   // Order rounding, written back.
   int32_t np = NORDER / 2;
   if (np % 2 != 0) ++np;
-  if (np > kMaxSections) np = kMaxSections;
+  if (np > kMaxSections) STPLOG(1, "HPBUTT   02> - ORDER TOO LARGE");
   NORDER = 2 * np;
 
   if (NPTS > 0 && static_cast<std::size_t>(NPTS) > DATA.size()) {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "fts/detail/numeric.hpp"
+#include "fts/ftsiface.hpp"
 
 namespace fts {
 
@@ -113,7 +114,11 @@ float PHZ(std::complex<float> C) {
   return std::atan2(C.imag(), C.real());
 }
 
+// JPLEAT: the distance from I to the nearest multiple of N, in 0 ... N/2.
+// Notes: N < 1 has no multiples to fold onto (N = 0 would divide by zero): the run stops with
+// "JPLEAT   01> - N NOT POSITIVE".
 int32_t JPLEAT(int32_t I, int32_t N) {
+  if (N < 1) STPLOG(1, "JPLEAT   01> - N NOT POSITIVE");
   const int32_t q = I / N;
   int32_t r = I - q * N;
   if (r < 0) r += N;

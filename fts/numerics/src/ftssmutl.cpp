@@ -4,7 +4,10 @@
 #include <array>
 #include <complex>
 #include <cstddef>
+#include <string>
+#include <string_view>
 
+#include "fts/ftsiface.hpp"
 #include "fts/ftssmprm.hpp"
 
 namespace fts {
@@ -64,15 +67,20 @@ struct Method<Order, true> {
   }
 };
 
-// Resamples DATA at XOUT(1..NOUT) into OUT with derivative order ORDER (see D0SMR2).
+// Resamples DATA at XOUT(1..NOUT) into OUT with derivative order ORDER (see D0SMR2); NAME is the
+// routine's name for its message.
 template <int Order, bool Complex>
-void resample(std::span<const float> data, std::span<const double> xout, std::span<float> out,
-              int32_t nout, double xzero, double dx) {
+void resample(std::string_view name, std::span<const float> data, std::span<const double> xout,
+              std::span<float> out, int32_t nout, double xzero, double dx) {
   using M = Method<Order, Complex>;
-  // A count the arrays cannot hold leaves OUT untouched.
+  // No points: nothing to do. More points than XOUT or OUT hold: the call cannot be honoured.
   if (nout <= 0) return;
   const std::size_t count = static_cast<std::size_t>(nout);
-  if (count > xout.size() || count > out.size() / (Complex ? 2 : 1)) return;
+  if (count > xout.size() || count > out.size() / (Complex ? 2 : 1)) {
+    std::string line(name);
+    line.resize(8, ' ');
+    STPLOG(1, line + " 01> - NOUT BEYOND XOUT OR OUT");
+  }
 
   // Scale from sample units to abscissa units: r, r^2 rounded to 32 bits.
   const double x0 = xzero;
@@ -132,19 +140,20 @@ void resample(std::span<const float> data, std::span<const double> xout, std::sp
 //           built once per cell and evaluated by PLVLR2.
 //        2. Derivatives are multiplied by 1/DX (order 1) or 1/DX^2 (order 2), rounded to 32
 //           bits.
-//        3. Nothing is kept from one call to the next. Samples outside DATA count as 0. A NOUT
-//           larger than XOUT or OUT holds leaves OUT untouched.
+//        3. Nothing is kept from one call to the next. Samples outside DATA count as 0. NOUT <= 0
+//           does nothing; a NOUT larger than XOUT or OUT holds stops the run with
+//           "D0SMR2   01> - NOUT BEYOND XOUT OR OUT" (the routine's own name).
 void D0SMR2(std::span<const float> DATA, std::span<const double> XOUT, std::span<float> OUT,
             int32_t NOUT, double XZERO, double DX) {
-  resample<0, false>(DATA, XOUT, OUT, NOUT, XZERO, DX);
+  resample<0, false>("D0SMR2", DATA, XOUT, OUT, NOUT, XZERO, DX);
 }
 void D1SMR2(std::span<const float> DATA, std::span<const double> XOUT, std::span<float> OUT,
             int32_t NOUT, double XZERO, double DX) {
-  resample<1, false>(DATA, XOUT, OUT, NOUT, XZERO, DX);
+  resample<1, false>("D1SMR2", DATA, XOUT, OUT, NOUT, XZERO, DX);
 }
 void D2SMR2(std::span<const float> DATA, std::span<const double> XOUT, std::span<float> OUT,
             int32_t NOUT, double XZERO, double DX) {
-  resample<2, false>(DATA, XOUT, OUT, NOUT, XZERO, DX);
+  resample<2, false>("D2SMR2", DATA, XOUT, OUT, NOUT, XZERO, DX);
 }
 
 // D0SMC2, D1SMC2, D2SMC2: resample complex data at a list of abscissae.
@@ -154,15 +163,15 @@ void D2SMR2(std::span<const float> DATA, std::span<const double> XOUT, std::span
 // Notes: as D0SMR2, with the complex single-value and cell-polynomial routines.
 void D0SMC2(std::span<const float> DATA, std::span<const double> XOUT, std::span<float> OUT,
             int32_t NOUT, double XZERO, double DX) {
-  resample<0, true>(DATA, XOUT, OUT, NOUT, XZERO, DX);
+  resample<0, true>("D0SMC2", DATA, XOUT, OUT, NOUT, XZERO, DX);
 }
 void D1SMC2(std::span<const float> DATA, std::span<const double> XOUT, std::span<float> OUT,
             int32_t NOUT, double XZERO, double DX) {
-  resample<1, true>(DATA, XOUT, OUT, NOUT, XZERO, DX);
+  resample<1, true>("D1SMC2", DATA, XOUT, OUT, NOUT, XZERO, DX);
 }
 void D2SMC2(std::span<const float> DATA, std::span<const double> XOUT, std::span<float> OUT,
             int32_t NOUT, double XZERO, double DX) {
-  resample<2, true>(DATA, XOUT, OUT, NOUT, XZERO, DX);
+  resample<2, true>("D2SMC2", DATA, XOUT, OUT, NOUT, XZERO, DX);
 }
 
 // SAMPLE: resample real or complex data, value or derivative, at a list of abscissae.

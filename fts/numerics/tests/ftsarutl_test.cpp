@@ -12,6 +12,8 @@
 #include <numeric>
 #include <vector>
 
+#include "fts_testing/stops.hpp"
+
 namespace fts {
 namespace {
 
@@ -78,17 +80,10 @@ const RangeCase kRanges[] = {
     {10, 1, -3, {10, 7, 4, 1}},
     {5, 4, 1, {}},  // empty
     {3, 3, 1, {3}},
-    {2, 9, -1, {}},  // runs away from I2
-    {1, 10, 0, {}},  // no increment
-    {1, 11, 1, {}},  // past the end: nothing
-    {0, 4, 1, {}},   // before the start: nothing
-    {10, -2, -3, {}},
+    {2, 9, -1, {}},  // runs away from I2: empty
+    {kMax, kMin, 1, {}},
     {1, 10, 5, {1, 6}},
-    {1, 14, 5, {}},  // 1, 6, 11: the last one is outside
-    {kMin, kMax, 1, {}},
     {1, kMax, kMax, {1}},  // one element; I2 - I1 + INC overflows 32 bits
-    {kMax, kMax, 1, {}},
-    {kMax, kMin, kMin, {}},
 };
 
 bool visits(const RangeCase& c, int32_t i) {
@@ -125,7 +120,6 @@ TYPED_TEST(ArrayFamilyTest, ComplexFillAndZeroTouchBothPartsOfEachPair) {
       {2, 3, 1, 8, {3, 4, 5, 6}},
       {1, 4, 1, 8, {1, 2, 3, 4, 5, 6, 7, 8}},
       {4, 1, -3, 8, {7, 8, 1, 2}},
-      {1, 5, 1, 9, {}},  // complex element 5 would need storage 10
       {3, 2, 1, 8, {}},
   };
   for (const Case& c : kCases) {
@@ -244,18 +238,6 @@ TYPED_TEST(ArrayFamilyTest, GatherCopiesTheRangeInItsOrder) {
   EXPECT_EQ(c, (std::vector<T>{T(9), T(10), T(5), T(6), T(1), T(2), T(0)}));
 }
 
-TYPED_TEST(ArrayFamilyTest, GatherIntoAShortTargetMovesNothing) {
-  using T = TypeParam;
-  const std::vector<T> a = iota_vector<T>(10);
-  std::vector<T> b(2, T(0));
-  Family<T>::VRMOV(a, 1, 3, 1, b);
-  EXPECT_EQ(b, (std::vector<T>{T(0), T(0)}));
-  Family<T>::VCMOV(a, 1, 2, 1, b);
-  EXPECT_EQ(b, (std::vector<T>{T(0), T(0)}));
-  Family<T>::VRMOV(a, 9, 11, 1, b);  // source range outside
-  EXPECT_EQ(b, (std::vector<T>{T(0), T(0)}));
-}
-
 // ---------------------------------------------------------------------------------------------
 // Dot products.
 
@@ -270,7 +252,7 @@ TEST(VrdotTest, SumsInDoubleAndRoundsOnceForFloats) {
   double s = -1;
   VRDOT3(c, d, 5, 1, -2, s);
   EXPECT_EQ(s, 5.0 + 9.0 + 5.0);
-  VRDOT3(c, std::vector<double>(3, 1.0), 1, 5, 1, s);  // range outside B: empty sum
+  VRDOT3(c, d, 2, 1, 1, s);  // empty
   EXPECT_EQ(s, 0.0);
 }
 
@@ -295,10 +277,10 @@ TEST(MxmnTest, KeepsTheFirstPositionOnTies) {
     int32_t i1, i2, inc, imax, imin;
   };
   constexpr Case kCases[] = {
-      {1, 5, 1, 2, 4},                    // (3, 7, 7, 1, 1)
-      {5, 1, -1, 3, 5},                   // visited backwards: the later indices come first
-      {2, 3, 1, 2, 2},  {4, 1, 1, 4, 4},  // empty: both I1
-      {0, 5, 1, 0, 0},                    // outside: both I1, nothing read
+      {1, 5, 1, 2, 4},   // (3, 7, 7, 1, 1)
+      {5, 1, -1, 3, 5},  // visited backwards: the later indices come first
+      {2, 3, 1, 2, 2},   // empty: both I1
+      {4, 1, 1, 4, 4},   // empty: both I1
   };
   const std::vector<int32_t> a = {3, 7, 7, 1, 1};
   for (const Case& c : kCases) {
@@ -350,14 +332,10 @@ TEST(NormTest, ShiftsTheLargestMagnitudeToFullScale) {
   EXPECT_EQ(shift, -2);
 }
 
-TEST(NormTest, EmptyRangeTakesElementI1AndARangeOutsideGivesZero) {
+TEST(NormTest, EmptyRangeTakesElementI1) {
   const std::vector<int16_t> a = {1, 1000, 1};
   int32_t shift = -99;
   NORMI2(a, 2, 1, 1, shift);  // empty: A(2) alone
-  EXPECT_EQ(shift, 5);
-  NORMI2(a, 4, 5, 1, shift);  // outside, and I1 outside too
-  EXPECT_EQ(shift, 0);
-  NORMI2(a, 2, 9, 1, shift);  // outside: counts as empty, A(2)
   EXPECT_EQ(shift, 5);
 }
 
@@ -387,12 +365,11 @@ TEST(ArrotTest, RotatesTheSegmentSoThatI2ComesFirst) {
     std::array<float, 10> want;
   };
   constexpr Case kCases[] = {
-      {1, 4, 10, {4, 5, 6, 7, 8, 9, 10, 1, 2, 3}}, {3, 5, 9, {1, 2, 5, 6, 7, 8, 9, 3, 4, 10}},
-      {1, 1, 10, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}}, {1, 10, 10, {10, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
-      {5, 3, 9, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},   // I1 >= I2
-      {1, 5, 4, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},   // I3 < I2
-      {1, 5, 11, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},  // outside
-      {0, 5, 9, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},   // outside
+      {1, 4, 10, {4, 5, 6, 7, 8, 9, 10, 1, 2, 3}},  {3, 5, 9, {1, 2, 5, 6, 7, 8, 9, 3, 4, 10}},
+      {1, 1, 10, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},  {1, 10, 10, {10, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
+      {5, 3, 9, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},    // I1 >= I2
+      {1, 5, 4, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},    // I3 < I2
+      {0, 12, 11, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},  // I3 < I2, outside: nothing read
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(::testing::Message() << c.i1 << ", " << c.i2 << ", " << c.i3);
@@ -408,9 +385,11 @@ TYPED_TEST(ArrayFamilyTest, RotationAgreesWithALeftRotationForEverySegment) {
   for (int32_t i1 = 0; i1 <= kN + 1; ++i1) {
     for (int32_t i2 = 0; i2 <= kN + 1; ++i2) {
       for (int32_t i3 = 0; i3 <= kN + 1; ++i3) {
+        const bool moves = i1 < i2 && i2 <= i3;
+        if (moves && (i1 < 1 || i3 > kN)) continue;  // outside: stops the run (below)
         SCOPED_TRACE(::testing::Message() << i1 << ", " << i2 << ", " << i3);
         std::vector<T> want = iota_vector<T>(kN);
-        if (i1 >= 1 && i1 < i2 && i2 <= i3 && i3 <= kN) {
+        if (moves) {
           std::rotate(want.begin() + (i1 - 1), want.begin() + (i2 - 1), want.begin() + i3);
         }
         std::vector<T> a = iota_vector<T>(kN);
@@ -453,13 +432,121 @@ TEST(Vrwgt2Test, MultipliesByTheWindowAtTheNormalisedPosition) {
   EXPECT_EQ(b, (std::vector<float>{0, 1, 1, 1, 1, 1, 1, 1, 0}));
 }
 
-TEST(Vrwgt2Test, LeavesTheArrayAloneForARangeOutsideOrEmpty) {
+TEST(Vrwgt2Test, LeavesTheArrayAloneForAnEmptyRange) {
   std::vector<float> a(5, 1.0f);
-  VRWGT2(a, 0, 3, 2, 4, ramp);
-  VRWGT2(a, 3, 6, 2, 4, ramp);
   VRWGT2(a, 4, 3, 2, 4, ramp);
-  VRWGT2(a, 1, 5, 2, 4, nullptr);
+  VRWGT2(a, 9, 0, 2, 4, ramp);
   EXPECT_EQ(a, std::vector<float>(5, 1.0f));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Calls outside the storage stop the run with the routine's own message.
+
+// Five elements of each type, or two and a half complex ones.
+std::vector<int16_t> s5(5, 1);
+std::vector<int32_t> l5(5, 1);
+std::vector<float> f5(5, 1);
+std::vector<double> d5(5, 1);
+int32_t imax = 0, imin = 0, shift = 0;
+
+TEST(ArrayFamilyDeathTest, ACallOutsideTheStorageStopsTheRunWithTheRoutinesMessage) {
+  struct Case {
+    const char* what;
+    void (*call)();
+    const char* message;
+  };
+  const Case kCases[] = {
+      {"fill past the end", [] { SRFIL0(s5, 1, 6, 1, 0); }, "SRFIL0   01> - RANGE OUTSIDE ARRAY"},
+      {"fill before the start", [] { SRFIL3(d5, 0, 4, 1, 0); },
+       "SRFIL3   01> - RANGE OUTSIDE ARRAY"},
+      {"fill, last element outside", [] { SRFIL2(f5, 1, 7, 3, 0); },
+       "SRFIL2   01> - RANGE OUTSIDE ARRAY"},
+      {"fill backwards past the start", [] { SRFIL1(l5, 5, -1, -3, 0); },
+       "SRFIL1   01> - RANGE OUTSIDE ARRAY"},
+      {"zero increment", [] { SRZER2(f5, 1, 5, 0); }, "SRZER2   02> - INCREMENT IS ZERO"},
+      {"zero increment, empty range", [] { SRADD1(l5, 5, 1, 0, 1); },
+       "SRADD1   02> - INCREMENT IS ZERO"},
+      {"complex element 3 needs storage 6",
+       [] {
+         SCFIL2(f5, 1, 3, 1, {0, 0});
+       },
+       "SCFIL2   01> - RANGE OUTSIDE ARRAY"},
+      {"complex zero", [] { SCZER0(s5, 3, 3, 1); }, "SCZER0   01> - RANGE OUTSIDE ARRAY"},
+      {"complex add",
+       [] {
+         SCADD3(d5, 0, 1, 1, {1, 1});
+       },
+       "SCADD3   01> - RANGE OUTSIDE ARRAY"},
+      {"subtract", [] { SRSUB0(s5, 6, 6, 1, 1); }, "SRSUB0   01> - RANGE OUTSIDE ARRAY"},
+      {"complex subtract",
+       [] {
+         SCSUB1(l5, 1, 2, 0, {1, 1});
+       },
+       "SCSUB1   02> - INCREMENT IS ZERO"},
+      {"multiply", [] { SRMUL3(d5, 2, 6, 1, 2); }, "SRMUL3   01> - RANGE OUTSIDE ARRAY"},
+      {"complex multiply",
+       [] {
+         SCMUL2(f5, 3, 1, -1, {1, 0});
+       },
+       "SCMUL2   01> - RANGE OUTSIDE ARRAY"},
+      {"divide", [] { SRDIV2(f5, 1, 5, 0, 2); }, "SRDIV2   02> - INCREMENT IS ZERO"},
+      {"complex divide",
+       [] {
+         SCDIV3(d5, 1, 3, 2, {1, 0});
+       },
+       "SCDIV3   01> - RANGE OUTSIDE ARRAY"},
+      {"gather from outside",
+       [] {
+         std::vector<float> b(9);
+         VRMOV2(f5, 4, 6, 1, b);
+       },
+       "VRMOV2   01> - RANGE OUTSIDE ARRAY"},
+      {"gather into a short target",
+       [] {
+         std::vector<int16_t> b(2);
+         VRMOV0(s5, 1, 3, 1, b);
+       },
+       "VRMOV0   03> - TARGET TOO SHORT FOR THE RANGE"},
+      {"complex gather into a short target",
+       [] {
+         std::vector<double> b(3);
+         VCMOV3(d5, 1, 2, 1, b);
+       },
+       "VCMOV3   03> - TARGET TOO SHORT FOR THE RANGE"},
+      {"dot with a shorter second array",
+       [] {
+         double r = 0;
+         VRDOT3(d5, std::vector<double>(3, 1.0), 1, 5, 1, r);
+       },
+       "VRDOT3   01> - RANGE OUTSIDE ARRAY"},
+      {"complex dot",
+       [] {
+         ComplexPair<float> r{};
+         VCDOT2(f5, f5, 1, 3, 1, r);
+       },
+       "VCDOT2   01> - RANGE OUTSIDE ARRAY"},
+      {"extremes of a range outside", [] { MXMNI4(l5, 0, 5, 1, imax, imin); },
+       "MXMNI4   01> - RANGE OUTSIDE ARRAY"},
+      {"extremes of an empty range starting outside", [] { MXMNR4(f5, 6, 1, 1, imax, imin); },
+       "MXMNR4   01> - RANGE OUTSIDE ARRAY"},
+      {"shift of a range outside", [] { NORMI2(s5, 2, 9, 1, shift); },
+       "NORMI2   01> - RANGE OUTSIDE ARRAY"},
+      {"shift of an empty range starting outside", [] { NORMR8(d5, 0, -1, 1, shift); },
+       "NORMR8   01> - RANGE OUTSIDE ARRAY"},
+      {"rotation past the end", [] { ARROT1(l5, 1, 3, 6); },
+       "ARROT1   01> - SEGMENT OUTSIDE ARRAY"},
+      {"rotation before the start", [] { ARROT2(f5, 0, 3, 5); },
+       "ARROT2   01> - SEGMENT OUTSIDE ARRAY"},
+      {"complex rotation", [] { ACROT3(d5, 1, 2, 3); }, "ACROT3   01> - SEGMENT OUTSIDE ARRAY"},
+      {"weights outside", [] { VRWGT2(f5, 3, 6, 2, 4, ramp); },
+       "VRWGT2   01> - RANGE OUTSIDE ARRAY"},
+      {"no window function", [] { VRWGT2(f5, 1, 5, 2, 4, nullptr); },
+       "VRWGT2   02> - NO WINDOW FUNCTION"},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.what);
+    FTS_EXPECT_STOP(c.call(), std::string("^ #") + c.message + "\n#ERROR\n$");
+  }
 }
 
 }  // namespace

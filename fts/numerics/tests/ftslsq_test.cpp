@@ -306,8 +306,6 @@ void expect_hfti_optimal(const Matrix& a, const std::vector<float>& b, const Hft
   EXPECT_NEAR(r.rnorm[0], norm(rv), tol * scale);
 }
 
-using fts::testing::log_to_stderr;
-
 // ---------------------------------------------------------------------------------------------
 // Random problems: tall matrices up to 4096 x 3, well and ill conditioned, with leading
 // dimensions above M now and then.
@@ -484,12 +482,7 @@ TEST(H12DeathTest, StopsWhenTheVectorsReachBeyondTheArray) {
     float up = 0;
     H12(1, 1, 2, 3, u, 1, up, c, 1, 3, 1);
   };
-  EXPECT_EXIT(
-      {
-        log_to_stderr();
-        call();
-      },
-      ::testing::ExitedWithCode(0), "^ #H12      01> - VECTOR REACHES BEYOND ITS ARRAY\n#ERROR\n$");
+  FTS_EXPECT_STOP(call(), "^ #H12      01> - VECTOR REACHES BEYOND ITS ARRAY\n#ERROR\n$");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -707,12 +700,7 @@ TEST(NNLSDeathTest, StopsWhenTheArraysAreTooShort) {
     int32_t mode = 0;
     NNLS(a, 3, 3, 2, b, x, rnorm, w, zz, index, mode);  // 3 x 2 needs 6 elements
   };
-  EXPECT_EXIT(
-      {
-        log_to_stderr();
-        call();
-      },
-      ::testing::ExitedWithCode(0), "^ #NNLS     01> - ARRAYS TOO SHORT FOR MDA, M, N\n#ERROR\n$");
+  FTS_EXPECT_STOP(call(), "^ #NNLS     01> - ARRAYS TOO SHORT FOR MDA, M, N\n#ERROR\n$");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -889,12 +877,7 @@ TEST(HFTIDeathTest, StopsWhenTheRightHandSidesDoNotFit) {
     int32_t krank = 0;
     HFTI(a, 3, 3, 2, b, 3, 2, 0, krank, rnorm, h, g, ip);  // 2 columns of 3 need 6
   };
-  EXPECT_EXIT(
-      {
-        log_to_stderr();
-        call();
-      },
-      ::testing::ExitedWithCode(0), "^ #HFTI     02> - ARRAYS TOO SHORT FOR MDB, NB\n#ERROR\n$");
+  FTS_EXPECT_STOP(call(), "^ #HFTI     02> - ARRAYS TOO SHORT FOR MDB, NB\n#ERROR\n$");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -969,12 +952,7 @@ TEST(COVARDeathTest, StopsOnAPivotIndexOutsideTheMatrix) {
     const std::vector<int32_t> ip = {3, 2};
     COVAR(r.v, r.ld, 2, 2, ip);
   };
-  EXPECT_EXIT(
-      {
-        log_to_stderr();
-        call();
-      },
-      ::testing::ExitedWithCode(0), "^ #COVAR    02> - PIVOT INDEX OUT OF RANGE\n#ERROR\n$");
+  FTS_EXPECT_STOP(call(), "^ #COVAR    02> - PIVOT INDEX OUT OF RANGE\n#ERROR\n$");
 }
 
 TEST(NNCOVR, GivesTheCovarianceOfTheSolutionSetInIndexOrder) {

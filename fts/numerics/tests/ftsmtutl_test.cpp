@@ -7,6 +7,8 @@
 #include <limits>
 #include <numbers>
 
+#include "fts_testing/stops.hpp"
+
 namespace fts {
 namespace {
 
@@ -109,6 +111,11 @@ TEST(Folding, DistanceToTheNearestMultiple) {
     SCOPED_TRACE(c.i);
     EXPECT_EQ(JPLEAT(c.i, c.n), c.d);
   }
+}
+
+TEST(JPLEATDeathTest, StopsWithoutAPositiveModulus) {
+  FTS_EXPECT_STOP(JPLEAT(7, 0), "^ #JPLEAT   01> - N NOT POSITIVE\n#ERROR\n$");
+  FTS_EXPECT_STOP(JPLEAT(7, -10), "^ #JPLEAT   01> - N NOT POSITIVE\n#ERROR\n$");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "fts/ftssmprm.hpp"
+#include "fts_testing/stops.hpp"
 
 namespace {
 
@@ -170,19 +171,39 @@ TEST(Resampling, LeavesTheOutputUntouchedForArgumentsItCannotHonour) {
     int32_t icmplx;
   };
   constexpr Case kCases[] = {
-      {"derivative order 3", 3, 3, 0},
-      {"derivative order -1", 3, -1, 0},
-      {"data kind 2", 3, 0, 2},
-      {"no points", 0, 0, 0},
-      {"a negative count", -5, 0, 0},
-      {"more points than abscissae", 4, 0, 0},
-      {"more complex points than the output holds", 2, 0, 1},
+      {"derivative order 3", 3, 3, 0}, {"derivative order -1", 3, -1, 0}, {"data kind 2", 3, 0, 2},
+      {"no points", 0, 0, 0},          {"a negative count", -5, 0, 0},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.what);
     std::vector<float> out(3, -99.0f);
     SAMPLE(x, xout, out, c.nout, 0.0, 1.0, c.ideriv, c.icmplx);
     EXPECT_EQ(out, std::vector<float>(3, -99.0f));
+  }
+}
+
+TEST(ResamplingDeathTest, MorePointsThanTheArraysHoldStopTheRun) {
+  struct Case {
+    int32_t nout;
+    std::size_t out_size;
+    int32_t ideriv;
+    int32_t icmplx;
+    const char* message;
+  };
+  constexpr Case kCases[] = {
+      {4, 4, 0, 0, "D0SMR2   01> - NOUT BEYOND XOUT OR OUT"},  // more points than abscissae
+      {3, 2, 2, 0, "D2SMR2   01> - NOUT BEYOND XOUT OR OUT"},  // more points than OUT holds
+      {2, 3, 1, 1, "D1SMC2   01> - NOUT BEYOND XOUT OR OUT"},  // two complex points need 4
+  };
+  const auto x = noise(80, 5);
+  const std::vector<double> xout = {20.5, 21.5, 22.5};
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.message);
+    const auto call = [&] {
+      std::vector<float> out(c.out_size);
+      SAMPLE(x, xout, out, c.nout, 0.0, 1.0, c.ideriv, c.icmplx);
+    };
+    FTS_EXPECT_STOP(call(), std::string("^ #") + c.message + "\n#ERROR\n$");
   }
 }
 

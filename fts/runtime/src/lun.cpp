@@ -87,14 +87,6 @@ Unit* scan_unit(int32_t unit, bool write) {
   return u;
 }
 
-class EmptySource final : public textio::LineSource {
- public:
-  bool next_line(std::string& line) override {
-    line.clear();
-    return false;
-  }
-};
-
 }  // namespace
 
 void open_scan(int32_t unit, std::string_view name, Status status, int32_t& ios) {
@@ -193,9 +185,10 @@ int32_t write_records(int32_t unit, int64_t count, const std::byte* src) {
 }
 
 textio::LineSource& text_input(int32_t unit) {
-  static EmptySource empty;
   Unit* u = find(unit);
-  if (u == nullptr || u->kind != Kind::text_in) return empty;
+  if (u == nullptr || u->kind != Kind::text_in) {
+    stop_with_message("TEXTIN   01> - UNIT " + std::to_string(unit) + " NOT OPEN FOR READING");
+  }
   return *u->lines;
 }
 
@@ -221,6 +214,12 @@ void io_failure(int32_t unit, std::string_view what, int32_t ios) {
     text += " (IOSTAT " + std::to_string(ios) + ")";
   }
   text += ", FILE " + file_name(unit);
+  textio::put_line(text);
+  error_stop();
+}
+
+void stop_with_message(std::string_view text) {
+  textio::put(" #");
   textio::put_line(text);
   error_stop();
 }

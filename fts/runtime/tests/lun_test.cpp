@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "fts_testing/run.hpp"
+#include "fts_testing/stops.hpp"
 
 namespace fts::lun {
 namespace {
@@ -99,10 +100,21 @@ TEST(TextUnits, LinesInAndOutAndTemporaryFiles) {
   EXPECT_TRUE(text_input(7).next_line(line));
   EXPECT_EQ(line, "");
   EXPECT_FALSE(text_input(7).next_line(line));
-  EXPECT_FALSE(text_input(99).next_line(line));
   remove_on_close(7);
   close_all();
   EXPECT_FALSE(std::filesystem::exists(out_name));
+}
+
+TEST(TextUnitsDeathTest, ReadingAUnitNotOpenForReadingStopsTheRun) {
+  testing::TempDir dir;
+  const auto read_from = [&dir](int32_t unit) {
+    int32_t ios = -1;
+    open_text(7, (dir / "out.txt").string(), Status::new_file, ios);  // open for writing
+    std::string line;
+    text_input(unit).next_line(line);
+  };
+  FTS_EXPECT_STOP(read_from(99), "^ #TEXTIN   01> - UNIT 99 NOT OPEN FOR READING\n#ERROR\n$");
+  FTS_EXPECT_STOP(read_from(7), "^ #TEXTIN   01> - UNIT 7 NOT OPEN FOR READING\n#ERROR\n$");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <string>
 #include <string_view>
 
 #include "fts/ftsiface.hpp"
@@ -21,6 +22,22 @@ static_assert(kRecordSize == lun::kRecordBytes);
 
 RecordBuffer QQFTSB;
 ByteOrderTable QQFILE;
+
+namespace detail {
+
+// slot_outside_record, unit_outside_table: end the run on a slot outside the record buffer or a
+// unit outside the byte-order table.
+// Given:     slot, unit   the number asked for
+// Notes: the line "QQFTSB   01> - SLOT n OUTSIDE THE RECORD" or "QQFILE   01> - UNIT n OUTSIDE
+// 1-100", then "#ERROR", as STPLOG writes them.
+void slot_outside_record(int32_t slot) {
+  lun::stop_with_message("QQFTSB   01> - SLOT " + std::to_string(slot) + " OUTSIDE THE RECORD");
+}
+void unit_outside_table(int32_t unit) {
+  lun::stop_with_message("QQFILE   01> - UNIT " + std::to_string(unit) + " OUTSIDE 1-100");
+}
+
+}  // namespace detail
 
 namespace {
 
@@ -76,10 +93,23 @@ void skip_records(int32_t LUN, int64_t count) {
   }
 }
 
-// Number of elements of the selection J1, J1+JSTEP, ... up to J2 (0 for an empty or malformed
-// selection).
-int64_t selection_count(int32_t J1, int32_t J2, int32_t JSTEP) {
-  if (JSTEP < 1 || J1 < 1 || J2 < J1) return 0;
+// Messages of a selection that a load or store routine cannot honour, after the routine's name.
+constexpr std::string_view kIllegalSelection = "01> - ILLEGAL SELECTION";
+constexpr std::string_view kShortArray = "02> - ARRAY TOO SHORT FOR THE SELECTION";
+constexpr std::string_view kBeyondRecords = "03> - SELECTION BEYOND THE SCAN'S RECORDS";
+
+// Stops the run with routine NAME's message TEXT ("LDR4I2   02> - ARRAY TOO SHORT ...").
+void refuse(std::string_view name, std::string_view text) {
+  std::string line(name);
+  line.resize(8, ' ');
+  STPLOG(1, line + ' ' + std::string(text));
+}
+
+// Number of elements of the selection J1, J1+JSTEP, ... up to J2 of routine NAME: 0 when
+// J2 < J1; J1 < 1 or JSTEP < 1 stops the run.
+int64_t selection_count(std::string_view name, int32_t J1, int32_t J2, int32_t JSTEP) {
+  if (J1 < 1 || JSTEP < 1) refuse(name, kIllegalSelection);
+  if (J2 < J1) return 0;
   return (int64_t{J2} - J1) / JSTEP + 1;
 }
 
@@ -150,21 +180,19 @@ void with_integer_shift(int32_t ISHFT, Body body) {
 // The walk over a scan's data records shared by all loads and stores.
 
 // Loads file elements J1, J1+JSTEP, ... up to J2 of type F into ARRAY(1...) through CONV, reading
-// the records that hold them and skipping the rest of the scan's NREC records.
-// Notes: elements that would lie beyond the scan's NREC records or beyond the end of ARRAY are
-// not moved (the scan access routines refuse such requests first); the file is still left at
-// the next scan's header.
+// the records that hold them and skipping the rest of the scan's NREC records; NAME is the load
+// routine's name.
+// Notes: a selection that ARRAY cannot hold, or that reaches beyond the scan's NREC records,
+// stops the run before anything is read (the scan access routines check both first).
 template <class F, class A, class Conv>
-void load_elements(int32_t LUN, std::span<A> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
-                   int32_t NREC, const Conv& conv) {
+void load_elements(std::string_view name, int32_t LUN, std::span<A> ARRAY, int32_t J1, int32_t J2,
+                   int32_t JSTEP, int32_t NREC, const Conv& conv) {
   constexpr int64_t m = kPerRecord<F>;
-  const int64_t in_file = int64_t{NREC} * m;
-  int64_t count = selection_count(J1, J2, JSTEP);
-  if (count > 0) {
-    count = std::min(count, J1 <= in_file ? (in_file - J1) / JSTEP + 1 : 0);
-    count = std::min(count, static_cast<int64_t>(ARRAY.size()));
-  }
-  if (count <= 0) {
+  const int64_t count = selection_count(name, J1, J2, JSTEP);
+  if (count > static_cast<int64_t>(ARRAY.size())) refuse(name, kShortArray);
+  const int64_t last_element = count > 0 ? J1 + (count - 1) * JSTEP : 0;
+  if (NREC < 0 || last_element > int64_t{NREC} * m) refuse(name, kBeyondRecords);
+  if (count == 0) {
     skip_records(LUN, NREC);
     return;
   }
@@ -205,26 +233,27 @@ void load_elements(int32_t LUN, std::span<A> ARRAY, int32_t J1, int32_t J2, int3
 }
 
 // Stores array elements J1, J1+JSTEP, ... up to J2 through CONV as file elements 1, 2, ... of
-// type F, in whole data records, the last one padded with zeros.
-// Notes: an empty selection writes one record of zeros; selected elements beyond the end of
-// ARRAY are written as zeros, so that the number of records still matches the selection (the
-// scan access routines refuse such requests first).
+// type F, in whole data records, the last one padded with zeros; NAME is the store routine's
+// name.
+// Notes: an empty selection writes one record of zeros; a selection reaching beyond the end of
+// ARRAY stops the run before anything is written (the scan access routines check it first).
 template <class F, class A, class Conv>
-void store_elements(int32_t LUN, std::span<const A> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
-                    const Conv& conv) {
+void store_elements(std::string_view name, int32_t LUN, std::span<const A> ARRAY, int32_t J1,
+                    int32_t J2, int32_t JSTEP, const Conv& conv) {
   constexpr int64_t m = kPerRecord<F>;
-  const int64_t count = selection_count(J1, J2, JSTEP);
-  const auto size = static_cast<int64_t>(ARRAY.size());
-  const int64_t avail = count > 0 && J1 <= size ? std::min(count, (size - J1) / JSTEP + 1) : 0;
+  const int64_t count = selection_count(name, J1, J2, JSTEP);
+  if (count > 0 && J1 + (count - 1) * JSTEP > static_cast<int64_t>(ARRAY.size())) {
+    refuse(name, kShortArray);
+  }
   const int64_t records = count > 0 ? (count - 1) / m + 1 : 1;
 
-  const A* in = avail > 0 ? ARRAY.data() + (J1 - 1) : nullptr;
+  const A* in = count > 0 ? ARRAY.data() + (J1 - 1) : nullptr;
   int64_t n = 0;
   for (int64_t written = 0; written < records; written += n) {
     n = std::min(kChunkRecords, records - written);
     // Convert the block's share of the selection, then clear its remaining slots.
     const int64_t done = written * m;
-    const int64_t take = std::clamp<int64_t>(avail - done, 0, n * m);
+    const int64_t take = std::clamp<int64_t>(count - done, 0, n * m);
     if (JSTEP == 1) {
       for (int64_t i = 0; i < take; ++i) put_element<F>(chunk, i, conv(in[done + i]));
     } else {
@@ -399,11 +428,13 @@ void SWPHD() {
 // Notes:
 // 1. The routine of the pair gets ISHFT = S for equal integer widths, S - 16 from 32 to 16 bits,
 //    S + 16 from 16 to 32 bits, S - 15 from 16-bit and S - 31 from 32-bit data to floats.
-// 2. A pair not in the table (a float file into an integer array, ATYP not the type of ARRAY)
-//    is ignored: nothing is read.
+// 2. A pair not in the table (a float file into an integer array, a type code outside 0-3 or
+//    0-2) is ignored: nothing is read. An ARRAY that does not hold elements of type ATYP stops
+//    the run with "LDWORD   01> - ARRAY NOT OF TYPE ATYP".
 void LDWORD(int32_t LUN, int32_t FTYP, ElementArray ARRAY, int32_t ATYP, int32_t J1, int32_t J2,
             int32_t JSTEP, int32_t NREC, int32_t S) {
-  if (ATYP != ARRAY.type()) return;
+  if (ATYP < 0 || ATYP > 3 || FTYP < 0 || FTYP > 2 || (FTYP == 2 && ATYP < 2)) return;
+  if (ATYP != ARRAY.type()) STPLOG(1, "LDWORD   01> - ARRAY NOT OF TYPE ATYP");
   switch (ATYP * 4 + FTYP) {
     case 0 * 4 + 0:
       return LDI2I2(LUN, ARRAY.as<int16_t>(), J1, J2, JSTEP, NREC, S);
@@ -442,10 +473,13 @@ void LDWORD(int32_t LUN, int32_t FTYP, ElementArray ARRAY, int32_t ATYP, int32_t
 // 1. The routine of the pair gets ISHFT = S for equal integer widths, S + 16 from 16 to 32
 //    bits, S - 16 from 32 to 16 bits, S - 15 and S - 31 from 16- and 32-bit arrays to floats,
 //    S + 15 and S + 31 from floats to 16- and 32-bit data.
-// 2. A pair not in the table is ignored: nothing is written.
+// 2. A pair not in the table (a type code outside 0-3 or 0-2) is ignored: nothing is written.
+//    An ARRAY that does not hold elements of type ATYP stops the run with "STWORD   01> -
+//    ARRAY NOT OF TYPE ATYP".
 void STWORD(int32_t LUN, int32_t FTYP, ConstElementArray ARRAY, int32_t ATYP, int32_t J1,
             int32_t J2, int32_t JSTEP, int32_t S) {
-  if (ATYP != ARRAY.type()) return;
+  if (ATYP < 0 || ATYP > 3 || FTYP < 0 || FTYP > 2) return;
+  if (ATYP != ARRAY.type()) STPLOG(1, "STWORD   01> - ARRAY NOT OF TYPE ATYP");
   switch (ATYP * 4 + FTYP) {
     case 0 * 4 + 0:
       return STI2I2(LUN, ARRAY.as<int16_t>(), J1, J2, JSTEP, S);
@@ -491,42 +525,48 @@ void STWORD(int32_t LUN, int32_t FTYP, ConstElementArray ARRAY, int32_t ATYP, in
 //    (so -1 shifted by -1 gives 0); the result is limited to the array type.
 // 2. Integer to float: v * 2^ISHFT, formed in double precision with the exact factor 2^ISHFT,
 //    rounded once to the array type (exact for 64-bit arrays).
-// 3. Records are read a block at a time (integer data swapped for a foreign file); elements
-//    beyond the scan's records or the array's end are not moved.
+// 3. Records are read a block at a time (integer data swapped for a foreign file).
+// 4. "01> - ILLEGAL SELECTION" (J1 < 1 or JSTEP < 1), "02> - ARRAY TOO SHORT FOR THE
+//    SELECTION" and "03> - SELECTION BEYOND THE SCAN'S RECORDS" (NREC < 0, or an element
+//    beyond NREC records) stop the run, after the routine's name, before anything is read.
 
 // LDI2I2: 16-bit file data into a 16-bit array, shifted by ISHFT.
 void LDI2I2(int32_t LUN, std::span<int16_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
-  with_integer_shift<int16_t>(
-      ISHFT, [&](auto shift) { load_elements<int16_t>(LUN, ARRAY, J1, J2, JSTEP, NREC, shift); });
+  with_integer_shift<int16_t>(ISHFT, [&](auto shift) {
+    load_elements<int16_t>("LDI2I2", LUN, ARRAY, J1, J2, JSTEP, NREC, shift);
+  });
 }
 
 // LDI2I4: 32-bit file data into a 16-bit array, shifted by ISHFT (S - 16).
 void LDI2I4(int32_t LUN, std::span<int16_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
-  with_integer_shift<int16_t>(
-      ISHFT, [&](auto shift) { load_elements<int32_t>(LUN, ARRAY, J1, J2, JSTEP, NREC, shift); });
+  with_integer_shift<int16_t>(ISHFT, [&](auto shift) {
+    load_elements<int32_t>("LDI2I4", LUN, ARRAY, J1, J2, JSTEP, NREC, shift);
+  });
 }
 
 // LDI4I2: 16-bit file data into a 32-bit array, shifted by ISHFT (S + 16).
 void LDI4I2(int32_t LUN, std::span<int32_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
-  with_integer_shift<int32_t>(
-      ISHFT, [&](auto shift) { load_elements<int16_t>(LUN, ARRAY, J1, J2, JSTEP, NREC, shift); });
+  with_integer_shift<int32_t>(ISHFT, [&](auto shift) {
+    load_elements<int16_t>("LDI4I2", LUN, ARRAY, J1, J2, JSTEP, NREC, shift);
+  });
 }
 
 // LDI4I4: 32-bit file data into a 32-bit array, shifted by ISHFT.
 void LDI4I4(int32_t LUN, std::span<int32_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
-  with_integer_shift<int32_t>(
-      ISHFT, [&](auto shift) { load_elements<int32_t>(LUN, ARRAY, J1, J2, JSTEP, NREC, shift); });
+  with_integer_shift<int32_t>(ISHFT, [&](auto shift) {
+    load_elements<int32_t>("LDI4I4", LUN, ARRAY, J1, J2, JSTEP, NREC, shift);
+  });
 }
 
 // LDR4I2: 16-bit file data into a float array: v * 2^ISHFT rounded once to float.
 void LDR4I2(int32_t LUN, std::span<float> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
   const double f = power_of_two(ISHFT);
-  load_elements<int16_t>(LUN, ARRAY, J1, J2, JSTEP, NREC,
+  load_elements<int16_t>("LDR4I2", LUN, ARRAY, J1, J2, JSTEP, NREC,
                          [f](int16_t v) { return static_cast<float>(static_cast<double>(v) * f); });
 }
 
@@ -534,21 +574,21 @@ void LDR4I2(int32_t LUN, std::span<float> ARRAY, int32_t J1, int32_t J2, int32_t
 void LDR4I4(int32_t LUN, std::span<float> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
   const double f = power_of_two(ISHFT);
-  load_elements<int32_t>(LUN, ARRAY, J1, J2, JSTEP, NREC,
+  load_elements<int32_t>("LDR4I4", LUN, ARRAY, J1, J2, JSTEP, NREC,
                          [f](int32_t v) { return static_cast<float>(static_cast<double>(v) * f); });
 }
 
 // LDR4R4: float file data into a float array, copied.
 void LDR4R4(int32_t LUN, std::span<float> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC) {
-  load_elements<float>(LUN, ARRAY, J1, J2, JSTEP, NREC, [](float v) { return v; });
+  load_elements<float>("LDR4R4", LUN, ARRAY, J1, J2, JSTEP, NREC, [](float v) { return v; });
 }
 
 // LDR8I2: 16-bit file data into a 64-bit array: v * 2^ISHFT, exact.
 void LDR8I2(int32_t LUN, std::span<double> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
   const double f = power_of_two(ISHFT);
-  load_elements<int16_t>(LUN, ARRAY, J1, J2, JSTEP, NREC,
+  load_elements<int16_t>("LDR8I2", LUN, ARRAY, J1, J2, JSTEP, NREC,
                          [f](int16_t v) { return static_cast<double>(v) * f; });
 }
 
@@ -556,14 +596,14 @@ void LDR8I2(int32_t LUN, std::span<double> ARRAY, int32_t J1, int32_t J2, int32_
 void LDR8I4(int32_t LUN, std::span<double> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
   const double f = power_of_two(ISHFT);
-  load_elements<int32_t>(LUN, ARRAY, J1, J2, JSTEP, NREC,
+  load_elements<int32_t>("LDR8I4", LUN, ARRAY, J1, J2, JSTEP, NREC,
                          [f](int32_t v) { return static_cast<double>(v) * f; });
 }
 
 // LDR8R4: float file data into a 64-bit array, widened exactly.
 void LDR8R4(int32_t LUN, std::span<double> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC) {
-  load_elements<float>(LUN, ARRAY, J1, J2, JSTEP, NREC,
+  load_elements<float>("LDR8R4", LUN, ARRAY, J1, J2, JSTEP, NREC,
                        [](float v) { return static_cast<double>(v); });
 }
 
@@ -582,49 +622,56 @@ void LDR8R4(int32_t LUN, std::span<double> ARRAY, int32_t J1, int32_t J2, int32_
 // 3. Float to integer: x * 2^ISHFT, formed in double precision, truncated toward zero; a value
 //    beyond the file type (never produced by the normalising shift) is limited to it.
 // 4. The records written are the selection's element count divided by the elements per record,
-//    rounded up: the QQFLEN of the header written before.
+//    rounded up: the QQFLEN of the header written before; an empty selection (J2 < J1) writes
+//    one record of zeros.
+// 5. "01> - ILLEGAL SELECTION" (J1 < 1 or JSTEP < 1) and "02> - ARRAY TOO SHORT FOR THE
+//    SELECTION" stop the run, after the routine's name, before anything is written.
 
 // STI2I2: a 16-bit array as 16-bit file data, shifted by ISHFT.
 void STI2I2(int32_t LUN, std::span<const int16_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
-  with_integer_shift<int16_t>(
-      ISHFT, [&](auto shift) { store_elements<int16_t>(LUN, ARRAY, J1, J2, JSTEP, shift); });
+  with_integer_shift<int16_t>(ISHFT, [&](auto shift) {
+    store_elements<int16_t>("STI2I2", LUN, ARRAY, J1, J2, JSTEP, shift);
+  });
 }
 
 // STI2I4: a 16-bit array as 32-bit file data, shifted by ISHFT (S + 16).
 void STI2I4(int32_t LUN, std::span<const int16_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
-  with_integer_shift<int32_t>(
-      ISHFT, [&](auto shift) { store_elements<int32_t>(LUN, ARRAY, J1, J2, JSTEP, shift); });
+  with_integer_shift<int32_t>(ISHFT, [&](auto shift) {
+    store_elements<int32_t>("STI2I4", LUN, ARRAY, J1, J2, JSTEP, shift);
+  });
 }
 
 // STI2R4: a 16-bit array as float file data: v * 2^ISHFT rounded to float.
 void STI2R4(int32_t LUN, std::span<const int16_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
   const double f = power_of_two(ISHFT);
-  store_elements<float>(LUN, ARRAY, J1, J2, JSTEP,
+  store_elements<float>("STI2R4", LUN, ARRAY, J1, J2, JSTEP,
                         [f](int16_t v) { return static_cast<float>(static_cast<double>(v) * f); });
 }
 
 // STI4I2: a 32-bit array as 16-bit file data, shifted by ISHFT (S - 16).
 void STI4I2(int32_t LUN, std::span<const int32_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
-  with_integer_shift<int16_t>(
-      ISHFT, [&](auto shift) { store_elements<int16_t>(LUN, ARRAY, J1, J2, JSTEP, shift); });
+  with_integer_shift<int16_t>(ISHFT, [&](auto shift) {
+    store_elements<int16_t>("STI4I2", LUN, ARRAY, J1, J2, JSTEP, shift);
+  });
 }
 
 // STI4I4: a 32-bit array as 32-bit file data, shifted by ISHFT.
 void STI4I4(int32_t LUN, std::span<const int32_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
-  with_integer_shift<int32_t>(
-      ISHFT, [&](auto shift) { store_elements<int32_t>(LUN, ARRAY, J1, J2, JSTEP, shift); });
+  with_integer_shift<int32_t>(ISHFT, [&](auto shift) {
+    store_elements<int32_t>("STI4I4", LUN, ARRAY, J1, J2, JSTEP, shift);
+  });
 }
 
 // STI4R4: a 32-bit array as float file data: v * 2^ISHFT rounded to float.
 void STI4R4(int32_t LUN, std::span<const int32_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
   const double f = power_of_two(ISHFT);
-  store_elements<float>(LUN, ARRAY, J1, J2, JSTEP,
+  store_elements<float>("STI4R4", LUN, ARRAY, J1, J2, JSTEP,
                         [f](int32_t v) { return static_cast<float>(static_cast<double>(v) * f); });
 }
 
@@ -632,7 +679,7 @@ void STI4R4(int32_t LUN, std::span<const int32_t> ARRAY, int32_t J1, int32_t J2,
 void STR4I2(int32_t LUN, std::span<const float> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
   const double f = power_of_two(ISHFT);
-  store_elements<int16_t>(LUN, ARRAY, J1, J2, JSTEP,
+  store_elements<int16_t>("STR4I2", LUN, ARRAY, J1, J2, JSTEP,
                           [f](float x) { return truncated<int16_t>(static_cast<double>(x) * f); });
 }
 
@@ -640,20 +687,20 @@ void STR4I2(int32_t LUN, std::span<const float> ARRAY, int32_t J1, int32_t J2, i
 void STR4I4(int32_t LUN, std::span<const float> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
   const double f = power_of_two(ISHFT);
-  store_elements<int32_t>(LUN, ARRAY, J1, J2, JSTEP,
+  store_elements<int32_t>("STR4I4", LUN, ARRAY, J1, J2, JSTEP,
                           [f](float x) { return truncated<int32_t>(static_cast<double>(x) * f); });
 }
 
 // STR4R4: a float array as float file data, copied.
 void STR4R4(int32_t LUN, std::span<const float> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP) {
-  store_elements<float>(LUN, ARRAY, J1, J2, JSTEP, [](float x) { return x; });
+  store_elements<float>("STR4R4", LUN, ARRAY, J1, J2, JSTEP, [](float x) { return x; });
 }
 
 // STR8I2: a 64-bit array as 16-bit file data: x * 2^ISHFT truncated toward zero.
 void STR8I2(int32_t LUN, std::span<const double> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
   const double f = power_of_two(ISHFT);
-  store_elements<int16_t>(LUN, ARRAY, J1, J2, JSTEP,
+  store_elements<int16_t>("STR8I2", LUN, ARRAY, J1, J2, JSTEP,
                           [f](double x) { return truncated<int16_t>(x * f); });
 }
 
@@ -661,13 +708,14 @@ void STR8I2(int32_t LUN, std::span<const double> ARRAY, int32_t J1, int32_t J2, 
 void STR8I4(int32_t LUN, std::span<const double> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT) {
   const double f = power_of_two(ISHFT);
-  store_elements<int32_t>(LUN, ARRAY, J1, J2, JSTEP,
+  store_elements<int32_t>("STR8I4", LUN, ARRAY, J1, J2, JSTEP,
                           [f](double x) { return truncated<int32_t>(x * f); });
 }
 
 // STR8R4: a 64-bit array as float file data, rounded to the nearest float.
 void STR8R4(int32_t LUN, std::span<const double> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP) {
-  store_elements<float>(LUN, ARRAY, J1, J2, JSTEP, [](double x) { return static_cast<float>(x); });
+  store_elements<float>("STR8R4", LUN, ARRAY, J1, J2, JSTEP,
+                        [](double x) { return static_cast<float>(x); });
 }
 
 }  // namespace fts

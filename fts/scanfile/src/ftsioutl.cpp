@@ -24,6 +24,10 @@ int32_t wrapped(int64_t v) {
   return static_cast<int32_t>(v);
 }
 
+bool fits_32_bits(int64_t v) {
+  return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
+}
+
 // The nearest integer to X, half away from zero, limited to the 32-bit range; a value that is
 // not a number gives 0.
 int64_t nearest(double x) {
@@ -170,10 +174,12 @@ void CPYDAT(int32_t LUNIN, Header& HDR, int32_t LUNOUT) {
 //            I1, I2   points wanted (from 1)
 // Returned:  J1, J2, JSTEP   elements J1, J1+JSTEP, ... up to J2
 //            NJ       their number
-// Notes: real from real and imaginary from imaginary take elements I1-I2; real from complex
-// 2*I1-1 ... 2*I2-1 and imaginary from complex 2*I1 ... 2*I2 in steps of 2; complex from complex
-// 2*I1-1 ... 2*I2. Any other pair (UPDHDR refuses them first) gives the empty selection J1 = 1,
-// J2 = 0, NJ = 0.
+// Notes: 1. Real from real and imaginary from imaginary take elements I1-I2; real from complex
+//           2*I1-1 ... 2*I2-1 and imaginary from complex 2*I1 ... 2*I2 in steps of 2; complex
+//           from complex 2*I1-1 ... 2*I2.
+//        2. Any other pair (UPDHDR refuses them first) stops the run with "INDICE   01> - PART
+//           NOT IN THE DATA"; element numbers or a count beyond 32 bits (UPDHDR refuses such
+//           ranges first) with "INDICE   02> - ELEMENT NUMBERS BEYOND 32 BITS".
 void INDICE(int32_t SREP, int32_t IREP, int32_t I1, int32_t I2, int32_t& J1, int32_t& J2,
             int32_t& JSTEP, int32_t& NJ) {
   int64_t j1 = 1, j2 = 0, step = 1;
@@ -191,11 +197,17 @@ void INDICE(int32_t SREP, int32_t IREP, int32_t I1, int32_t I2, int32_t& J1, int
   } else if (IREP == 2 && SREP == 2) {
     j1 = 2 * int64_t{I1} - 1;
     j2 = 2 * int64_t{I2};
+  } else {
+    STPLOG(1, "INDICE   01> - PART NOT IN THE DATA");
   }
-  J1 = wrapped(j1);
-  J2 = wrapped(j2);
+  const int64_t nj = (j2 - j1) / step + 1;
+  if (!fits_32_bits(j1) || !fits_32_bits(j2) || !fits_32_bits(nj)) {
+    STPLOG(1, "INDICE   02> - ELEMENT NUMBERS BEYOND 32 BITS");
+  }
+  J1 = static_cast<int32_t>(j1);
+  J2 = static_cast<int32_t>(j2);
   JSTEP = static_cast<int32_t>(step);
-  NJ = wrapped((j2 - j1) / step + 1);
+  NJ = static_cast<int32_t>(nj);
 }
 
 // UPDHDR: check a request for points of some data and build the header of the selection.
@@ -290,7 +302,8 @@ void UPDHDR(const Header& HDRA, Header& HDRB, int32_t ITYP, int32_t IREP, int32_
 // 2. The sizes read from the file are checked before anything is read: "LDINDX   04> - BAD
 //    SIZE IN SCAN HEADER" when QQFLEN or QQDSIZ is negative or QQDSIZ elements do not fit in
 //    QQFLEN records; "LDINDX   05> - RANGE NOT IN SCAN DATA" when the selection reaches beyond
-//    QQDSIZ; "LDINDX   06> - ARRAY TOO SMALL FOR RANGE" when ARRAY cannot hold it.
+//    QQDSIZ. An ARRAY that cannot hold the selection stops the run with "LDINDX   06> - ARRAY
+//    TOO SMALL FOR RANGE" (the caller checks its capacity against the file's claims first).
 // 3. Integer data loaded into float arrays become the values they stand for (scale shift
 //    S = QQDSCL); into integer arrays they keep their integers and the file's exponent. The file
 //    is left at the next scan's header.
@@ -335,8 +348,7 @@ void LDINDX(int32_t LUN, const Header& HDR, ElementArray ARRAY, Header& AHDR, in
     return;
   }
   if (static_cast<std::size_t>(nj) > ARRAY.size()) {
-    MESSAG("LDINDX   06> - ARRAY TOO SMALL FOR RANGE");
-    return;
+    STPLOG(1, "LDINDX   06> - ARRAY TOO SMALL FOR RANGE");
   }
 
   // Scale shift: floats take the values themselves.
@@ -360,8 +372,8 @@ void LDINDX(int32_t LUN, const Header& HDR, ElementArray ARRAY, Header& AHDR, in
 // Notes:
 // 1. Refusals: "STINDX   01> ILLEGAL ARRAY TYPE" (AHDR's QQDTYP outside 0-3 or not the type of
 //    ARRAY), "STINDX   02> ILLEGAL FILE TYPE", a request refused by UPDHDR (its line, then
-//    "STINDX   03>"), "STINDX   04> - RANGE NOT IN ARRAY" when the selection reaches beyond the
-//    end of ARRAY.
+//    "STINDX   03>"). A selection that reaches beyond the end of ARRAY stops the run with
+//    "STINDX   04> - RANGE NOT IN ARRAY", before anything is written.
 // 2. Integer files are written normalised: S is the normalising shift of the selected elements
 //    (NORMI2 ... NORMR8), so that their largest magnitude fills half to full scale, and the file
 //    exponent is AHDR's QQDSCL - S. Float files take S = AHDR's QQDSCL and exponent 0.
@@ -391,10 +403,7 @@ void STINDX(int32_t LUN, Header& HDR, ConstElementArray ARRAY, const Header& AHD
   }
   int32_t j1 = 0, j2 = 0, jstep = 0, nj = 0;
   INDICE(arep, IREP, I1, I2, j1, j2, jstep, nj);
-  if (static_cast<std::size_t>(j2) > ARRAY.size()) {
-    MESSAG("STINDX   04> - RANGE NOT IN ARRAY");
-    return;
-  }
+  if (static_cast<std::size_t>(j2) > ARRAY.size()) STPLOG(1, "STINDX   04> - RANGE NOT IN ARRAY");
 
   // Scale shift and the file's exponent.
   const int32_t s = FTYP <= 1 ? normalising_shift(ARRAY, j1, j2, jstep) : ascl;

@@ -614,21 +614,16 @@ TEST_F(ScanFileTest, StoreThenLoadRoundTripsEveryPairOverManyRecords) {
   }
 }
 
-TEST_F(ScanFileTest, LoadsNeverWriteBeyondTheArrayOrReadBeyondTheScan) {
-  std::vector<double> values(600);
-  for (std::size_t k = 0; k < values.size(); ++k) values[k] = static_cast<double>(k + 1);
+TEST_F(ScanFileTest, AnEmptySelectionMovesNoElement) {
   QQFILE.set(kIn, 1);
-  open_input(join(
-      {data_records(values, 1, Order::little), header_record(sample_header(1), Order::little)}));
-  // The array holds 3 of the 10 elements; the scan claims 2 of its 5 records.
-  std::vector<int32_t> storage(4, -7);
-  LDI4I4(kIn, std::span(storage).first(3), 250, 259, 1, 2, 0);
-  EXPECT_EQ(storage, (std::vector<int32_t>{250, 251, 252, -7}));
-  EXPECT_EQ(lun::current_record(kIn), 3);
-  std::vector<int32_t> more(10, -7);
-  LDI4I4(kIn, more, 1, 10, 1, 0, 0);  // a scan of no records: nothing moves, nothing is read
-  EXPECT_EQ(more, std::vector<int32_t>(10, -7));
-  EXPECT_EQ(lun::current_record(kIn), 3);
+  open_input(join({data_records({1, 2, 3}, 1, Order::little), Bytes(kRec, 0)}));
+  std::vector<int32_t> a(2, -7);
+  LDI4I4(kIn, a, 2, 1, 1, 1, 0);  // J2 < J1: the scan's one record is skipped
+  EXPECT_EQ(a, std::vector<int32_t>(2, -7));
+  EXPECT_EQ(lun::current_record(kIn), 2);
+  open_output();
+  STI4I4(kOut, a, 3, 2, 1, 0);  // one record of zeros, as for any store
+  EXPECT_EQ(output_bytes(), Bytes(kRec, 0));
 }
 
 TEST_F(ScanFileTest, DispatchersIgnoreAPairOutsideTheirTables) {
@@ -636,16 +631,90 @@ TEST_F(ScanFileTest, DispatchersIgnoreAPairOutsideTheirTables) {
   open_input(data_records({1.5}, 2, Order::little));
   std::vector<int32_t> a(1, -7);
   LDWORD(kIn, 2, a, 1, 1, 1, 1, 1, 0);  // float file into an integer array
-  LDWORD(kIn, 0, a, 2, 1, 1, 1, 1, 0);  // array type other than the array's
+  LDWORD(kIn, 2, a, 4, 1, 1, 1, 1, 0);  // no array type 4
   EXPECT_EQ(a[0], -7);
   EXPECT_EQ(lun::current_record(kIn), 1);
 }
 
 // ---------------------------------------------------------------------------------------------
+// Calls the record layer cannot honour stop the run with the routine's own message.
+
+using ScanFileDeathTest = ScanFileTest;
+
+TEST_F(ScanFileDeathTest, ASlotOrUnitOutsideTheSharedStoresStopsTheRun) {
+  FTS_EXPECT_STOP(QQFTSB.i2(257), "^ #QQFTSB   01> - SLOT 257 OUTSIDE THE RECORD\n#ERROR\n$");
+  FTS_EXPECT_STOP(QQFTSB.set_r4(129, 0),
+                  "^ #QQFTSB   01> - SLOT 129 OUTSIDE THE RECORD\n#ERROR\n$");
+  FTS_EXPECT_STOP(QQFTSB.i4(0), "^ #QQFTSB   01> - SLOT 0 OUTSIDE THE RECORD\n#ERROR\n$");
+  FTS_EXPECT_STOP(QQFILE(0), "^ #QQFILE   01> - UNIT 0 OUTSIDE 1-100\n#ERROR\n$");
+  FTS_EXPECT_STOP(QQFILE.set(101, 1), "^ #QQFILE   01> - UNIT 101 OUTSIDE 1-100\n#ERROR\n$");
+}
+
+TEST_F(ScanFileDeathTest, ASelectionTheArrayOrTheScanCannotHoldStopsTheRun) {
+  QQFILE.set(kIn, 1);
+  std::vector<double> values(600, 1.0);
+  open_input(join({data_records(values, 1, Order::little)}));  // 5 records of 32-bit integers
+  open_output();
+  struct Case {
+    void (*call)();
+    const char* message;
+  };
+  const Case kCases[] = {
+      {[] {
+         std::vector<int32_t> a(3);
+         LDI4I4(kIn, a, 250, 253, 1, 5, 0);
+       },
+       "LDI4I4   02> - ARRAY TOO SHORT FOR THE SELECTION"},
+      {[] {
+         std::vector<float> a(10);
+         LDR4I4(kIn, a, 250, 259, 1, 1, 0);  // element 259 lies in record 3
+       },
+       "LDR4I4   03> - SELECTION BEYOND THE SCAN'S RECORDS"},
+      {[] {
+         std::vector<double> a(10);
+         LDR8I4(kIn, a, 2, 1, 1, -1, 0);
+       },
+       "LDR8I4   03> - SELECTION BEYOND THE SCAN'S RECORDS"},
+      {[] {
+         std::vector<int16_t> a(10);
+         LDI2I4(kIn, a, 0, 5, 1, 5, 0);
+       },
+       "LDI2I4   01> - ILLEGAL SELECTION"},
+      {[] {
+         std::vector<int16_t> a(10);
+         LDI2I4(kIn, a, 1, 5, 0, 5, 0);
+       },
+       "LDI2I4   01> - ILLEGAL SELECTION"},
+      {[] {
+         const std::vector<float> a(10);
+         STR4I2(kOut, a, 1, 11, 2, 0);
+       },
+       "STR4I2   02> - ARRAY TOO SHORT FOR THE SELECTION"},
+      {[] {
+         const std::vector<double> a(10);
+         STR8R4(kOut, a, 1, 10, -1);
+       },
+       "STR8R4   01> - ILLEGAL SELECTION"},
+      {[] {
+         std::vector<int32_t> a(1);
+         LDWORD(kIn, 0, a, 2, 1, 1, 1, 1, 0);  // an int32_t array said to hold floats
+       },
+       "LDWORD   01> - ARRAY NOT OF TYPE ATYP"},
+      {[] {
+         const std::vector<float> a(1);
+         STWORD(kOut, 1, a, 3, 1, 1, 1, 0);
+       },
+       "STWORD   01> - ARRAY NOT OF TYPE ATYP"},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.message);
+    FTS_EXPECT_STOP(c.call(), std::string("^ #") + c.message + "\n#ERROR\n$");
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
 // Fatal input/output: the run ends with a diagnostic naming the file and "#ERROR"; files already
 // written stay intact.
-
-using fts::testing::log_to_stderr;
 
 TEST_F(ScanFileTest, FileEndingInsideAScanStopsTheRunAndKeepsOtherFiles) {
   Header h = sample_header(1);
@@ -653,16 +722,15 @@ TEST_F(ScanFileTest, FileEndingInsideAScanStopsTheRunAndKeepsOtherFiles) {
   open_input(join({header_record(h, Order::little), data_records({1}, 0, Order::little)}),
              "cut.dat");
   open_output();
-  EXPECT_EXIT(
-      {
-        log_to_stderr();
-        Header in;
-        int32_t ieof = 0;
-        LOADHD(kIn, in, ieof);
-        STORHD(kOut, in);
-        SKPREC(kIn, in(QQFLEN));
-      },
-      ::testing::ExitedWithCode(0),
+  const auto copy_header_and_skip = [] {
+    Header in;
+    int32_t ieof = 0;
+    LOADHD(kIn, in, ieof);
+    STORHD(kOut, in);
+    SKPREC(kIn, in(QQFLEN));
+  };
+  FTS_EXPECT_STOP(
+      copy_header_and_skip(),
       "RECORD NOT READ, UNIT 1, RECORD 3 \\(END OF FILE\\), FILE [^\n]*cut\\.dat\n#ERROR\n");
   const Bytes written = output_bytes();
   ASSERT_EQ(written.size(), kRec);
@@ -673,16 +741,15 @@ TEST_F(ScanFileTest, FileEndingInsideAScanStopsTheRunAndKeepsOtherFiles) {
 TEST_F(ScanFileTest, ShortLastRecordStopsTheRun) {
   Bytes file = join({header_record(sample_header(1), Order::little), Bytes(kRec + 100, 0)});
   open_input(file, "short.dat");
-  EXPECT_EXIT(
-      {
-        log_to_stderr();
-        Header in;
-        int32_t ieof = 0;
-        LOADHD(kIn, in, ieof);
-        std::vector<float> a(512);
-        LDR4I2(kIn, a, 1, 512, 1, 2, 0);
-      },
-      ::testing::ExitedWithCode(0),
+  const auto load = [] {
+    Header in;
+    int32_t ieof = 0;
+    LOADHD(kIn, in, ieof);
+    std::vector<float> a(512);
+    LDR4I2(kIn, a, 1, 512, 1, 2, 0);
+  };
+  FTS_EXPECT_STOP(
+      load(),
       "RECORD NOT READ, UNIT 1, RECORD 3 \\(RECORD CUT SHORT\\), FILE [^\n]*short\\.dat\n#ERROR\n");
 }
 

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <string>
+#include <string_view>
 
 #include "fts/ftshdutl.hpp"
 #include "fts/ftsiface.hpp"
@@ -43,10 +45,17 @@ int32_t nearest_point(double x) {
   return static_cast<int32_t>(std::clamp(std::round(x), kLo, kHi));
 }
 
-// The elements of ARRAY that its header says are loaded (QQDSIZ of them, at most all).
-std::span<const float> loaded(const Header& AHDR, std::span<const float> ARRAY) {
-  const auto n = static_cast<std::size_t>(std::max(AHDR(QQDSIZ), 0));
-  return ARRAY.first(std::min(n, ARRAY.size()));
+// The elements of ARRAY that its header says are loaded (QQDSIZ of them). A QQDSIZ that is not
+// a size of ARRAY stops the run with routine NAME's message NUMBER ("SPTR4I   01> - ...").
+std::span<const float> loaded(std::string_view name, std::string_view number, const Header& AHDR,
+                              std::span<const float> ARRAY) {
+  const int32_t n = AHDR(QQDSIZ);
+  if (n < 0 || static_cast<std::size_t>(n) > ARRAY.size()) {
+    std::string line(name);
+    line.resize(8, ' ');
+    STPLOG(1, line + ' ' + std::string(number) + "> - QQDSIZ OUTSIDE THE ARRAY");
+  }
+  return ARRAY.first(static_cast<std::size_t>(n));
 }
 
 // A sign change of the first derivative between two samples D0 (left) and D1 (right): a zero at
@@ -129,7 +138,8 @@ class PeakHeap {
 //    W2 (SPTCON, SPTIND). NPTS, W1P and W2P are returned before any further test, so a caller
 //    sees the range even when it is refused.
 // 3. "GETSPF   02> - ZERO POINTS REQUESTED" when NPTS < 1; a failed load writes LDINDX's lines,
-//    then "GETSPF   03>" (a range beyond the spectrum, an array too small for NPTS points).
+//    then "GETSPF   03>" (a range beyond the spectrum, for instance); an array too small for
+//    NPTS points stops the run in LDINDX.
 // 4. Unlike GETSPT no margin is added. A count beyond the 32-bit range is limited to it.
 void GETSPF(int32_t LUN, const Header& HDR, ElementArray ARRAY, Header& AHDR, int32_t ATYP,
             int32_t IREP, int32_t& NPTS, double W1, double W2, double& W1P, double& W2P,
@@ -168,13 +178,15 @@ void GETSPF(int32_t LUN, const Header& HDR, ElementArray ARRAY, Header& AHDR, in
 //            K      0 value, 1 first derivative, 2 second derivative
 // Returned:  (function) SR4VAL(ARRAY, SPTIND(W), K): derivatives are per point, not per axis
 //            unit; 0 for any other K
-// Notes: samples beyond the loaded elements count as 0, so a position near or beyond the ends
-//        of the loaded points is safe (and its value drops towards 0).
+// Notes: 1. Samples beyond the loaded elements count as 0, so a position near or beyond the ends
+//           of the loaded points is safe (and its value drops towards 0).
+//        2. A QQDSIZ that is negative or larger than ARRAY stops the run with "SPTR4I   01> -
+//           QQDSIZ OUTSIDE THE ARRAY".
 float SPTR4I(const Header& AHDR, std::span<const float> ARRAY, double W, int32_t K) {
   double smp = 0;
   double con = 0;
   SPTCON(AHDR, smp, con);
-  return SR4VAL(loaded(AHDR, ARRAY), SPTIND(W, smp, con), K);
+  return SR4VAL(loaded("SPTR4I", "01", AHDR, ARRAY), SPTIND(W, smp, con), K);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -261,9 +273,10 @@ void SPTAPN(const Header& AHDR, int32_t N, double& HW) {
 // 1. Refusals, in this order: "SPTPKS   01> - SCAN NOT SPECTRUM" (QQDKND not 1), "SPTPKS   02> -
 //    INPUT ARRAY NOT TYPE REAL" (QQDTYP not 2), "SPTPKS   03> - DATA REPRESENTATION NOT REAL"
 //    (QQDREP not 0); W1 outside the range of SPTRNG (points 9 ... QQSLEN-8): TSTDBL's line,
-//    then "SPTPKS   04> - SEARCH RANGE OUTSIDE DATA RANGE"; W2 likewise with "SPTPKS   05>";
-//    "SPTPKS   06> - PEAK LIST LONGER THAN ITS ARRAYS" when PKW or PKV holds fewer than MAXPK
-//    entries.
+//    then "SPTPKS   04> - SEARCH RANGE OUTSIDE DATA RANGE"; W2 likewise with "SPTPKS   05>".
+//    Then the run stops with "SPTPKS   06> - PEAK LIST LONGER THAN ITS ARRAYS" when PKW or PKV
+//    holds fewer than MAXPK entries, and with "SPTPKS   07> - QQDSIZ OUTSIDE THE ARRAY" when
+//    AHDR's QQDSIZ is negative or larger than ARRAY.
 // 2. The search runs on point indices (SR4PKS) from the floor of the index of min(W1, W2) to the
 //    ceiling of that of max(W1, W2), in steps of DW/SMP points (1/SMP for DW <= 0) kept as a
 //    32-bit float; its positions and strengths are then turned into axis units.
@@ -305,8 +318,7 @@ void SPTPKS(std::span<const float> ARRAY, const Header& AHDR, double W1, double 
 
   // The peak list must fit the caller's arrays.
   if (MAXPK > 0 && static_cast<std::size_t>(MAXPK) > std::min(PKW.size(), PKV.size())) {
-    MESSAG("SPTPKS   06> - PEAK LIST LONGER THAN ITS ARRAYS");
-    return;
+    STPLOG(1, "SPTPKS   06> - PEAK LIST LONGER THAN ITS ARRAYS");
   }
 
   // Step and index range, then the search on indices.
@@ -316,7 +328,7 @@ void SPTPKS(std::span<const float> ARRAY, const Header& AHDR, double W1, double 
   const float step = rounded(DW > 0 ? DW / smp : 1.0 / smp);
   const int32_t i1 = LDBOT(SPTIND(std::min(W1, W2), smp, con));
   const int32_t i2 = LDTOP(SPTIND(std::max(W1, W2), smp, con));
-  SR4PKS(loaded(AHDR, ARRAY), i1, i2, step, MAXPK, MODE, PKW, PKV, NPK);
+  SR4PKS(loaded("SPTPKS", "07", AHDR, ARRAY), i1, i2, step, MAXPK, MODE, PKW, PKV, NPK);
 
   // Indices to axis positions, curvatures per point squared to per axis unit squared.
   const double smp2 = smp * smp;
@@ -343,17 +355,19 @@ void SPTPKS(std::span<const float> ARRAY, const Header& AHDR, double W1, double 
 // 2. The accepted zeros are kept in a heap of the MAXPK strongest (weakest at the root); a new
 //    zero replaces the root only when strictly stronger. A heapsort then leaves them strongest
 //    first (Williams, Comm. ACM 7 (1964) 347, algorithm 232).
-// 3. At most as many peaks are kept as PKX and PKV both hold, whatever MAXPK says. A STEP that
-//    is not positive, or too small to move the position, ends the search instead of looping.
+// 3. MAXPK < 1 finds nothing. A MAXPK larger than PKX or PKV holds stops the run with
+//    "SR4PKS   01> - PEAK LIST LONGER THAN ITS ARRAYS"; a STEP that is not positive, or too
+//    small to move the position, with "SR4PKS   02> - STEP DOES NOT ADVANCE" (the search
+//    would never end).
 void SR4PKS(std::span<const float> ARRAY, int32_t I1, int32_t I2, float STEP, int32_t MAXPK,
             int32_t MODE, std::span<double> PKX, std::span<float> PKV, int32_t& NPK) {
   NPK = 0;
-  const std::size_t room = std::min(PKX.size(), PKV.size());
-  const int32_t maxpk =
-      MAXPK < 1
-          ? 0
-          : static_cast<int32_t>(std::min<std::size_t>(static_cast<std::size_t>(MAXPK), room));
-  if (maxpk < 1 || !(STEP > 0.0f)) return;
+  if (MAXPK < 1) return;
+  if (static_cast<std::size_t>(MAXPK) > std::min(PKX.size(), PKV.size())) {
+    STPLOG(1, "SR4PKS   01> - PEAK LIST LONGER THAN ITS ARRAYS");
+  }
+  if (!(STEP > 0.0f)) STPLOG(1, "SR4PKS   02> - STEP DOES NOT ADVANCE");
+  const int32_t maxpk = MAXPK;
 
   PeakHeap heap(PKX, PKV);
   int32_t n = 0;
@@ -393,7 +407,7 @@ void SR4PKS(std::span<const float> ARRAY, int32_t I1, int32_t I2, float STEP, in
     }
     d0 = d1;
     const double next = x + STEP;
-    if (!(next > x)) break;
+    if (!(next > x)) STPLOG(1, "SR4PKS   02> - STEP DOES NOT ADVANCE");
     x = next;
   }
   NPK = n;

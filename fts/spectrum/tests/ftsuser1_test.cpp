@@ -24,6 +24,7 @@
 #include "fts/textio.hpp"
 #include "fts_testing/run.hpp"
 #include "fts_testing/scanbytes.hpp"
+#include "fts_testing/stops.hpp"
 
 namespace fts {
 namespace {
@@ -336,16 +337,6 @@ TEST_F(SpectrumFileTest, GetspfRefusalsWriteTheirMessageChainAndStillReturnTheRa
        996.0,
        996.0,
        {"UPDHDR   06> - ILLEGAL RANGE SPECIFICATION", "LDINDX   03>", "GETSPF   03>"}},
-      {"array too small",
-       1001.0,
-       1010.0,
-       2,
-       0,
-       5,
-       10,
-       1001.0,
-       1010.0,
-       {"LDINDX   06> - ARRAY TOO SMALL FOR RANGE", "GETSPF   03>"}},
       {"imaginary part of real data",
        1001.0,
        1010.0,
@@ -392,6 +383,18 @@ TEST_F(SpectrumFileTest, GetspfRefusalsWriteTheirMessageChainAndStillReturnTheRa
       EXPECT_EQ(lun::current_record(kIn), 2);  // still at the scan's data
     }
   }
+}
+
+TEST_F(SpectrumFileTest, GetspfIntoAnArrayTooSmallStopsTheRun) {
+  const Header hdr = open_first_scan(write({{spectrum_items(50), ramp(50)}}, kSources[0], "a.dat"));
+  const auto load = [&hdr] {
+    std::vector<float> array(5);
+    Header ahdr;
+    int32_t npts = 0, ierr = 0;
+    double w1p = 0, w2p = 0;
+    GETSPF(kIn, hdr, array, ahdr, 2, 0, npts, 1001.0, 1010.0, w1p, w2p, ierr);
+  };
+  FTS_EXPECT_STOP(load(), "^ #LDINDX   06> - ARRAY TOO SMALL FOR RANGE\n#ERROR\n$");
 }
 
 TEST_F(SpectrumFileTest, GetspfOnAnInterferogramReadsNothingAndReturnsNothing) {
@@ -808,23 +811,7 @@ TEST(Sr4pks, ShorterListsArePrefixesOfLongerOnes) {
   }
 }
 
-TEST(Sr4pks, NeverWritesMorePeaksThanItsArraysHold) {
-  const std::vector<float> data = wavy(300);
-  const Peaks all = search(data, 9, 292, 1.0f, 100, 0);
-  Peaks p;
-  p.x.assign(5, -1.0);
-  p.v.assign(5, -1.0f);
-  SR4PKS(data, 9, 292, 1.0f, 50, 0, std::span(p.x).first(3), std::span(p.v).first(2), p.n);
-  ASSERT_EQ(p.n, 2);
-  for (std::size_t k = 0; k < 2; ++k) {
-    EXPECT_EQ(p.x[k], all.x[k]);
-    EXPECT_EQ(p.v[k], all.v[k]);
-  }
-  EXPECT_EQ(p.x[2], -1.0);
-  EXPECT_EQ(p.v[2], -1.0f);
-}
-
-TEST(Sr4pks, FindsNothingForNoRoomAnEmptyRangeOrAStepThatDoesNotAdvance) {
+TEST(Sr4pks, FindsNothingForNoRoomOrAnEmptyRange) {
   const std::vector<float> data = wavy(300);
   struct Case {
     const char* what;
@@ -836,10 +823,7 @@ TEST(Sr4pks, FindsNothingForNoRoomAnEmptyRangeOrAStepThatDoesNotAdvance) {
       {"MAXPK 0", 9, 292, 1.0f, 0},
       {"MAXPK negative", 9, 292, 1.0f, -3},
       {"range reversed", 292, 9, 1.0f, 5},
-      {"zero step", 9, 292, 0.0f, 5},
-      {"negative step", 200, 200, -1.0f, 5},
-      {"step not a number", 9, 292, std::numeric_limits<float>::quiet_NaN(), 5},
-      {"step too small to move", 9, 292, 1e-30f, 5},
+      {"one point", 200, 200, 1.0f, 5},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.what);
@@ -943,8 +927,6 @@ TEST(Sptpks, RefusesWhatItCannotSearchWithItsMessages) {
       {"W1 before 9", 0, 0, 8.9, 30, 5, true, "SPTPKS   04> - SEARCH RANGE OUTSIDE DATA RANGE"},
       {"W1 after 92", 0, 0, 92.1, 30, 5, true, "SPTPKS   04> - SEARCH RANGE OUTSIDE DATA RANGE"},
       {"W2 after 92", 0, 0, 20, 95, 5, true, "SPTPKS   05> - SEARCH RANGE OUTSIDE DATA RANGE"},
-      {"arrays too short", 0, 0, 20, 30, 4, false,
-       "SPTPKS   06> - PEAK LIST LONGER THAN ITS ARRAYS"},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.what);
@@ -959,6 +941,51 @@ TEST(Sptpks, RefusesWhatItCannotSearchWithItsMessages) {
     EXPECT_EQ(ierr, 1);
     EXPECT_EQ(npk, 0);
     EXPECT_EQ(pkw, std::vector<double>(c.room, -1.0));
+  }
+}
+
+// Peak lists longer than their arrays, a step that cannot advance, or a QQDSIZ beyond the array
+// stop the run.
+TEST(SpectrumHelpersDeathTest, CallsTheArraysCannotHoldStopTheRun) {
+  struct Case {
+    void (*call)();
+    const char* message;
+  };
+  static const std::vector<float> data = wavy(300);
+  static const Header h = header_of(spectrum_items(300));
+  static std::vector<double> x(3);
+  static std::vector<float> v(3);
+  static int32_t n = 0, ierr = 0;
+  const Case kCases[] = {
+      {[] { SR4PKS(data, 9, 292, 1.0f, 4, 0, x, v, n); },
+       "SR4PKS   01> - PEAK LIST LONGER THAN ITS ARRAYS"},
+      {[] { SR4PKS(data, 9, 292, 1.0f, 3, 0, x, std::span(v).first(2), n); },
+       "SR4PKS   01> - PEAK LIST LONGER THAN ITS ARRAYS"},
+      {[] { SR4PKS(data, 9, 292, 0.0f, 3, 0, x, v, n); }, "SR4PKS   02> - STEP DOES NOT ADVANCE"},
+      {[] { SR4PKS(data, 200, 200, -1.0f, 3, 0, x, v, n); },
+       "SR4PKS   02> - STEP DOES NOT ADVANCE"},
+      {[] { SR4PKS(data, 9, 292, std::numeric_limits<float>::quiet_NaN(), 3, 0, x, v, n); },
+       "SR4PKS   02> - STEP DOES NOT ADVANCE"},
+      {[] { SR4PKS(data, 9, 292, 1e-30f, 3, 0, x, v, n); }, "SR4PKS   02> - STEP DOES NOT ADVANCE"},
+      {[] { SPTPKS(data, h, position(h, 20), position(h, 30), 1.0, 4, 0, x, v, n, ierr); },
+       "SPTPKS   06> - PEAK LIST LONGER THAN ITS ARRAYS"},
+      {[] {
+         SPTPKS(std::span(data).first(299), h, position(h, 20), position(h, 30), 1.0, 3, 0, x, v, n,
+                ierr);
+       },
+       "SPTPKS   07> - QQDSIZ OUTSIDE THE ARRAY"},
+      {[] { SPTR4I(h, std::span(data).first(200), position(h, 20), 0); },
+       "SPTR4I   01> - QQDSIZ OUTSIDE THE ARRAY"},
+      {[] {
+         Header negative = h;
+         negative(QQDSIZ) = -1;
+         SPTR4I(negative, data, position(h, 20), 0);
+       },
+       "SPTR4I   01> - QQDSIZ OUTSIDE THE ARRAY"},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.message);
+    FTS_EXPECT_STOP(c.call(), std::string("^ #") + c.message + "\n#ERROR\n$");
   }
 }
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "fts/lun.hpp"
+
 namespace fts {
 
 namespace {
@@ -245,8 +247,11 @@ void DUNITS(const Header& HDR, int32_t IDEN, UnitText& U) {
 }
 
 void DEFSSC(std::string& TEXT, int32_t& LEN, std::string_view S1, std::string_view S2) {
-  const std::size_t n =
-      std::min<std::size_t>(LEN < 0 ? 0 : static_cast<std::size_t>(LEN), TEXT.size());
+  // A used length beyond the text cannot be honoured; one of 0 or less scans nothing.
+  if (LEN > 0 && static_cast<std::size_t>(LEN) > TEXT.size()) {
+    lun::stop_with_message("DEFSSC   01> - LENGTH BEYOND THE TEXT");
+  }
+  const std::size_t n = LEN < 0 ? 0 : static_cast<std::size_t>(LEN);
   std::string out;
   bool marker = false;
   for (std::size_t i = 0; i < n; ++i) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fts_testing/stops.hpp"
+
 namespace fts {
 namespace {
 
@@ -153,6 +155,15 @@ TEST(Superscripts, MarkersAreReplaced) {
   DEFSSC(grow, len, "<sup>", "</sup>");
   EXPECT_EQ(grow, "<sup>2</sup>");  // a longer result is kept whole
   EXPECT_EQ(len, 12);
+}
+
+TEST(SuperscriptsDeathTest, ALengthBeyondTheTextStopsTheRun) {
+  const auto replace = [] {
+    std::string text = "CM";
+    int32_t len = 3;
+    DEFSSC(text, len, " ", " ");
+  };
+  FTS_EXPECT_STOP(replace(), "^ #DEFSSC   01> - LENGTH BEYOND THE TEXT\n#ERROR\n$");
 }
 
 }  // namespace

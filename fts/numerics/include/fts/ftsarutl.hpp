@@ -10,12 +10,14 @@ namespace fts {
 // Type digits: 0 = int16_t, 1 = int32_t, 2 = float, 3 = double (I2, I4, R4, R8 in MXMN and NORM).
 //
 // Strided range: the 1-based elements I1, I1+INC, I1+2*INC, ... up to I2 (down to I2 when INC < 0),
-// n = (I2 - I1 + INC) div INC of them; nothing is processed when n <= 0 or INC = 0. In the C
-// routines the indices count complex elements: complex element k is storage A(2k-1), A(2k).
+// n = (I2 - I1 + INC) div INC of them; nothing is processed when n <= 0. In the C routines the
+// indices count complex elements: complex element k is storage A(2k-1), A(2k).
 //
-// Bounds: a range that does not lie wholly inside the span it is given is processed as an empty
-// range (nothing is read or written, outputs as for an empty range); so is a gather whose
-// target is too short.
+// Bounds: a call the routine cannot honour stops the run with the routine's own message, the
+// name padded to 8 characters, then "01> - RANGE OUTSIDE ARRAY" (a range that does not lie wholly
+// inside the span it is given; for MXMN and NORM also an empty range whose I1 lies outside, since
+// both start at A(I1)), "02> - INCREMENT IS ZERO" or "03> - TARGET TOO SHORT FOR THE RANGE" (a
+// gather). ARROT and ACROT stop with "01> - SEGMENT OUTSIDE ARRAY".
 
 // A complex value: real part, imaginary part.
 template <class T>

@@ -3,28 +3,33 @@
 #pragma once
 
 #include <array>
-#include <cassert>
 #include <cstdint>
 
 namespace fts {
 
 constexpr int32_t kHeaderItems = 224;
 
+namespace detail {
+// Stops the run with "HEADER   01> - ITEM n OUTSIDE 1-224" (an item number no header has).
+[[noreturn]] void item_outside_header(int32_t item);
+}  // namespace detail
+
+// Items are numbered 1 to 224; any other number stops the run (in every build).
 class Header {
  public:
-  int32_t& operator()(int32_t item) {
-    assert(item >= 1 && item <= kHeaderItems);
-    return items_[static_cast<std::size_t>(item - 1)];
-  }
-  int32_t operator()(int32_t item) const {
-    assert(item >= 1 && item <= kHeaderItems);
-    return items_[static_cast<std::size_t>(item - 1)];
-  }
+  int32_t& operator()(int32_t item) { return items_[index(item)]; }
+  int32_t operator()(int32_t item) const { return items_[index(item)]; }
   std::array<int32_t, kHeaderItems>& items() { return items_; }
   const std::array<int32_t, kHeaderItems>& items() const { return items_; }
   friend bool operator==(const Header&, const Header&) = default;
 
  private:
+  static std::size_t index(int32_t item) {
+    if (item < 1 || item > kHeaderItems) [[unlikely]] {
+      detail::item_outside_header(item);
+    }
+    return static_cast<std::size_t>(item - 1);
+  }
   std::array<int32_t, kHeaderItems> items_{};
 };
 

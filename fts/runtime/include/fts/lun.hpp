@@ -59,7 +59,8 @@ int32_t write_records(int32_t unit, int64_t count, const std::byte* src);
 // ---------------------------------------------------------------------------------------------
 // Text files.
 
-// The line source of a text file opened for reading on UNIT (the unit must be one).
+// The line source of the text file opened for reading on UNIT. Any other unit stops the run
+// ("TEXTIN   01> - UNIT n NOT OPEN FOR READING").
 textio::LineSource& text_input(int32_t unit);
 // Writes one line to the text file opened for writing on UNIT; > 0 on a write error.
 int32_t write_line(int32_t unit, std::string_view line);
@@ -72,5 +73,10 @@ int32_t write_line(int32_t unit, std::string_view line);
 // A fatal input/output failure on a scan-file record: writes a diagnostic naming the unit and
 // file, then stops the run like the error stop (files closed, exit status 0).
 [[noreturn]] void io_failure(int32_t unit, std::string_view what, int32_t ios);
+
+// Writes TEXT as a message line (a blank, "#", TEXT) and stops the run like the error stop. The
+// layers below the dialogue, which cannot call STPLOG, stop so on a call no routine may honour
+// (outside an array's storage, an impossible size, a unit not open as asked).
+[[noreturn]] void stop_with_message(std::string_view text);
 
 }  // namespace fts::lun

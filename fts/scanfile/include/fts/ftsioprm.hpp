@@ -24,9 +24,17 @@ constexpr int32_t kSlotsI4 = 128;     // 32-bit integer elements per data record
 constexpr int32_t kSlotsR4 = 128;     // 32-bit float elements per data record
 constexpr int32_t kScanUnits = 100;   // scan files live on units 1 .. 100
 
+namespace detail {
+// Stop the run on a slot outside the record buffer ("QQFTSB   01> - SLOT n OUTSIDE THE RECORD")
+// and on a unit outside the byte-order table ("QQFILE   01> - UNIT n OUTSIDE 1-100").
+[[noreturn]] void slot_outside_record(int32_t slot);
+[[noreturn]] void unit_outside_table(int32_t unit);
+}  // namespace detail
+
 // The one 512-byte record buffer of the process. The same bytes are seen as 256 16-bit
 // integers, 128 32-bit integers or 128 32-bit floats, all in the machine's byte order; slots
-// count from 1. Its content is valid only until the next record operation.
+// count from 1, and a slot outside the record stops the run. Its content is valid only until the
+// next record operation.
 class RecordBuffer {
  public:
   std::byte* data() { return bytes_.data(); }
@@ -54,11 +62,11 @@ class RecordBuffer {
   }
   template <class T>
   static std::size_t offset(int32_t slot) {
-    // A slot outside the record wraps into it rather than leave the buffer.
     constexpr auto n = static_cast<int32_t>(kRecordSize / sizeof(T));
-    int32_t i = (slot - 1) % n;
-    if (i < 0) i += n;
-    return static_cast<std::size_t>(i) * sizeof(T);
+    if (slot < 1 || slot > n) [[unlikely]] {
+      detail::slot_outside_record(slot);
+    }
+    return static_cast<std::size_t>(slot - 1) * sizeof(T);
   }
   alignas(8) std::array<std::byte, kRecordSize> bytes_{};
 };
@@ -66,18 +74,19 @@ class RecordBuffer {
 extern RecordBuffer QQFTSB;
 
 // The byte-order table: entry u (units 1 to 100) holds the byte-order mark of the last header
-// record read on unit u; 0 until one is read. A unit outside 1 .. 100 reads as 0 and is never
-// stored.
+// record read on unit u; 0 until one is read. A unit outside 1 .. 100 stops the run.
 class ByteOrderTable {
  public:
-  int32_t operator()(int32_t unit) const {
-    return unit >= 1 && unit <= kScanUnits ? marks_[static_cast<std::size_t>(unit - 1)] : 0;
-  }
-  void set(int32_t unit, int32_t mark) {
-    if (unit >= 1 && unit <= kScanUnits) marks_[static_cast<std::size_t>(unit - 1)] = mark;
-  }
+  int32_t operator()(int32_t unit) const { return marks_[index(unit)]; }
+  void set(int32_t unit, int32_t mark) { marks_[index(unit)] = mark; }
 
  private:
+  static std::size_t index(int32_t unit) {
+    if (unit < 1 || unit > kScanUnits) [[unlikely]] {
+      detail::unit_outside_table(unit);
+    }
+    return static_cast<std::size_t>(unit - 1);
+  }
   std::array<int32_t, kScanUnits> marks_{};
 };
 
@@ -197,6 +206,7 @@ void SWPHD();  // reverses the bytes of each 32-bit word in bytes 128-511 (96 wo
 // the file at the next header (NREC = the scan's QQFLEN). Stores move array elements J1,
 // J1+JSTEP, ... up to J2 into file elements 1, 2, ... as new data records, the last one padded
 // with zeros. S is the scale shift of the scan access routines; FTYP and ATYP are QQDTYP codes.
+// A pair of types outside the tables is ignored; an ARRAY not of type ATYP stops the run.
 
 void LDWORD(int32_t LUN, int32_t FTYP, ElementArray ARRAY, int32_t ATYP, int32_t J1, int32_t J2,
             int32_t JSTEP, int32_t NREC, int32_t S);
@@ -205,7 +215,10 @@ void STWORD(int32_t LUN, int32_t FTYP, ConstElementArray ARRAY, int32_t ATYP, in
 
 // ---------------------------------------------------------------------------------------------
 // Load routines LDaabb (array type aa, file type bb). Integer pairs shift by ISHFT (quotients
-// truncated toward zero); float arrays take v * 2^ISHFT rounded once to their precision.
+// truncated toward zero); float arrays take v * 2^ISHFT rounded once to their precision. A
+// selection with J1 < 1 or JSTEP < 1, an ARRAY too short for it, or one reaching beyond the
+// scan's NREC records stops the run with the routine's message ("LDR4I2   01> ..."); J2 < J1 is
+// an empty selection.
 
 void LDI2I2(int32_t LUN, std::span<int16_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT);
@@ -231,7 +244,8 @@ void LDR8R4(int32_t LUN, std::span<double> ARRAY, int32_t J1, int32_t J2, int32_
 // ---------------------------------------------------------------------------------------------
 // Store routines STaabb (array type aa, file type bb). Integer pairs shift by ISHFT; integer to
 // float takes v * 2^ISHFT rounded to float; float to integer takes x * 2^ISHFT truncated toward
-// zero.
+// zero. A selection with J1 < 1 or JSTEP < 1, or one reaching beyond ARRAY, stops the run with
+// the routine's message ("STR4I2   01> ..."); an empty selection writes one record of zeros.
 
 void STI2I2(int32_t LUN, std::span<const int16_t> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t ISHFT);

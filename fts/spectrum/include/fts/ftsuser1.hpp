@@ -13,7 +13,8 @@ namespace fts {
 // ---------------------------------------------------------------------------------------------
 // Spectra on their axis. An array header AHDR (from GETSPF or GETSPT) gives the axis of the
 // loaded points: point i lies at i*SMP + CON (SPTCON). Only the first QQDSIZ elements of an
-// array count as loaded; samples beyond them count as 0 in the interpolation.
+// array count as loaded (a QQDSIZ the array cannot hold stops the run); samples beyond them count
+// as 0 in the interpolation.
 
 // Loads the points nearest to W1 ... W2 (no margin); NPTS, W1P and W2P tell what was asked for.
 void GETSPF(int32_t LUN, const Header& HDR, ElementArray ARRAY, Header& AHDR, int32_t ATYP,
@@ -38,7 +39,7 @@ void SPTPKS(std::span<const float> ARRAY, const Header& AHDR, double W1, double 
             int32_t MAXPK, int32_t MODE, std::span<double> PKW, std::span<float> PKV, int32_t& NPK,
             int32_t& IERR);
 // The same search on point indices I1 ... I2 in steps of STEP points; strengths per point
-// squared. At most as many peaks as PKX and PKV hold.
+// squared. PKX and PKV hold MAXPK entries (else the run stops).
 void SR4PKS(std::span<const float> ARRAY, int32_t I1, int32_t I2, float STEP, int32_t MAXPK,
             int32_t MODE, std::span<double> PKX, std::span<float> PKV, int32_t& NPK);
 

@@ -51,7 +51,8 @@ void DUNITS(const Header& HDR, int32_t IDEN, UnitText& U);
 
 // Replaces the superscript markers in the first LEN characters of TEXT by S1 (start) and S2
 // (end), each at its full length. The new text replaces the old one, blank-padded to the size
-// TEXT had (a longer result is kept whole), and LEN becomes the new used length.
+// TEXT had (a longer result is kept whole), and LEN becomes the new used length. A LEN beyond
+// the size of TEXT stops the run ("DEFSSC   01> - LENGTH BEYOND THE TEXT").
 void DEFSSC(std::string& TEXT, int32_t& LEN, std::string_view S1, std::string_view S2);
 // The same on a unit text.
 void DEFSSC(UnitText& U, std::string_view S1, std::string_view S2);
