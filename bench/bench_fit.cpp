@@ -79,9 +79,9 @@ Files make_files() {
   n.last = kFirst + (kPoints - 1) * n.interval;
   n.lines = fc::even_lines(kLines, n.first, n.last);
   n.solar_keys = {0};
-  std::vector<fc::ScanSpec> scans;
+  std::vector<fc::ScanPlan> scans;
   for (int32_t k = 0; k < kScans; ++k) {
-    fc::ScanSpec s;
+    fc::ScanPlan s;
     s.T = 180.0 + 10.0 * std::sin(0.05 * k);
     s.BI = 1000.0 + 2.0 * k;
     s.SA = 50.0;

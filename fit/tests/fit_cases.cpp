@@ -78,11 +78,11 @@ constexpr const char* kLines = "lines.txt";
 
 // N scans from the start of the night, ten minutes apart, temperatures T0, T0 + DT, ... and band
 // intensities BI0, BI0 + DBI, ..., with noise NOISE.
-std::vector<ScanSpec> series(int n, double T0, double dT, double BI0, double dBI,
+std::vector<ScanPlan> series(int n, double T0, double dT, double BI0, double dBI,
                              double noise = 0.0) {
-  std::vector<ScanSpec> scans;
+  std::vector<ScanPlan> scans;
   for (int k = 0; k < n; ++k) {
-    ScanSpec s;
+    ScanPlan s;
     s.T = T0 + dT * k;
     s.BI = BI0 + dBI * k;
     s.noise = noise;
@@ -93,19 +93,19 @@ std::vector<ScanSpec> series(int n, double T0, double dT, double BI0, double dBI
 }
 
 // Writes the night's data file and line file; a failure fails the test.
-void write_inputs(const fs::path& dir, const Night& night, const std::vector<ScanSpec>& scans) {
+void write_inputs(const fs::path& dir, const Night& night, const std::vector<ScanPlan>& scans) {
   EXPECT_TRUE(write_night(dir / kData, night, scans));
   EXPECT_TRUE(write_lines(dir / kLines, night.lines));
 }
 
 // A setup of the default night with SCANS.
-Setup night_of(std::vector<ScanSpec> scans) {
+Setup night_of(std::vector<ScanPlan> scans) {
   return [scans](const fs::path& dir) { write_inputs(dir, Night{}, scans); };
 }
 
 // The default night with scan K (from 1) of SCANS changed by EDIT.
 Setup edited(int k, std::function<void(fts::Header&)> edit,
-             std::vector<ScanSpec> scans = series(4, 185.0, 2.0, 1000.0, 20.0, 0.5)) {
+             std::vector<ScanPlan> scans = series(4, 185.0, 2.0, 1000.0, 20.0, 0.5)) {
   scans[static_cast<std::size_t>(k - 1)].edit = std::move(edit);
   return night_of(scans);
 }
@@ -142,7 +142,7 @@ void inputs_night(const fs::path& dir) {
   Night night;
   night.cal.c = {1.0001, 0.0, 0.0, 0.0, 0.0};
   night.response_slope = 0.004;
-  std::vector<ScanSpec> scans = series(4, 188.0, 3.0, 900.0, 30.0, 0.5);
+  std::vector<ScanPlan> scans = series(4, 188.0, 3.0, 900.0, 30.0, 0.5);
   scans[1].gains = {2, 1, 3};
   write_inputs(dir, night, scans);
   EXPECT_TRUE(write_response(dir / "response.dat", night));
@@ -162,11 +162,11 @@ Night twilight_night(const fw::Site& header_site) {
   night.site = header_site;
   return night;
 }
-std::vector<ScanSpec> twilight_scans(const Night& night, std::vector<int32_t> solar = {}) {
+std::vector<ScanPlan> twilight_scans(const Night& night, std::vector<int32_t> solar = {}) {
   const double amplitudes[] = {400, 300, 220, 160, 110, 80, 60, 40, 30, 20, 10, 0};
-  std::vector<ScanSpec> scans;
+  std::vector<ScanPlan> scans;
   for (int k = 0; k < 12; ++k) {
-    ScanSpec s;
+    ScanPlan s;
     s.minute = 10 * k;
     s.T = 185.0 + k;
     s.BI = 1000.0 - 10.0 * k;
@@ -202,7 +202,7 @@ void unordered_keys(const fs::path& dir) {
   Night night = twilight_night(kTwilightSite);
   night.start_ms = (19 * 60 + 10) * 60000;
   night.solar_keys = {-43200, -21600, 0};
-  std::vector<ScanSpec> scans = twilight_scans(night, {1, 1, 0});
+  std::vector<ScanPlan> scans = twilight_scans(night, {1, 1, 0});
   scans.resize(3);
   scans[1].minute = 40;
   scans[2].minute = 60;
@@ -220,9 +220,9 @@ const std::map<std::string, Setup>& setups() {
 
     // Fits.
     {
-      std::vector<ScanSpec> scans;
+      std::vector<ScanPlan> scans;
       for (int k = 1; k <= kNoiseFreeScans; ++k) {
-        ScanSpec s;
+        ScanPlan s;
         s.T = noise_free_temperature(k);
         s.BI = noise_free_intensity(k);
         s.minute = 10 * (k - 1);
@@ -258,7 +258,7 @@ const std::map<std::string, Setup>& setups() {
     t["time_constant_refused"] = night_of(series(1, 190.0, 0.0, 1000.0, 0.0));
     t["time_constant_too_short"] = night_of(series(1, 190.0, 0.0, 1000.0, 0.0));
     t["undefined_line_shape"] = [](const fs::path& dir) {
-      std::vector<ScanSpec> scans = series(4, 185.0, 2.0, 1000.0, 20.0, 0.5);
+      std::vector<ScanPlan> scans = series(4, 185.0, 2.0, 1000.0, 20.0, 0.5);
       scans[1].edit = [](fts::Header& h) { h(fts::QQAPOD) = 7; };
       scans[2].edit = [](fts::Header& h) { h(fts::QQRESL) = 0; };
       write_inputs(dir, Night{}, scans);
@@ -267,7 +267,7 @@ const std::map<std::string, Setup>& setups() {
     t["undefined_axis_later"] = edited(2, [](fts::Header& h) { h(fts::QQSSLP) = 0; });
     t["no_degrees_of_freedom"] = night_of(series(2, 190.0, 0.0, 1000.0, 0.0));
     t["not_finite_data"] = [nan](const fs::path& dir) {
-      std::vector<ScanSpec> scans = series(3, 190.0, 1.0, 1000.0, 10.0, 0.5);
+      std::vector<ScanPlan> scans = series(3, 190.0, 1.0, 1000.0, 10.0, 0.5);
       scans[1].offset = nan;
       write_inputs(dir, Night{}, scans);
     };

@@ -78,7 +78,7 @@ fw::ScanItems items_of(const Night& night, int64_t minute) {
 }  // namespace
 
 bool write_night(const std::filesystem::path& path, const Night& night,
-                 std::span<const ScanSpec> scans) {
+                 std::span<const ScanPlan> scans) {
   const fw::Axis axis = night.axis();
   const fw::Grid grid = fw::axis_grid(axis);
   const fw::Band band(night.lines, night.state, night.cal, grid, night.window,
@@ -88,25 +88,25 @@ bool write_night(const std::filesystem::path& path, const Night& night,
   fw::ScanWriter writer;
   if (!writer.open(path)) return false;
   bool written = true;
-  for (const ScanSpec& spec : scans) {
+  for (const ScanPlan& plan : scans) {
     fw::Terms terms;
-    terms.temperature = spec.T;
-    terms.band_intensity = spec.BI;
-    terms.solar_amplitude = spec.SA;
+    terms.temperature = plan.T;
+    terms.band_intensity = plan.BI;
+    terms.solar_amplitude = plan.SA;
     terms.gain = 1.0;
-    for (const int32_t g : spec.gains) terms.gain *= std::max(g, 1);
+    for (const int32_t g : plan.gains) terms.gain *= std::max(g, 1);
     const std::vector<double> solar =
-        spec.SA != 0.0 ? solar_shape(night, spec.solar) : std::vector<double>();
+        plan.SA != 0.0 ? solar_shape(night, plan.solar) : std::vector<double>();
     std::vector<double> values = fw::spectrum(band, terms, response, solar);
     for (int32_t i = 1; i <= grid.points; ++i) {
       values[static_cast<std::size_t>(i - 1)] +=
-          spec.offset + spec.slope * (grid.at(i) - grid.first);
+          plan.offset + plan.slope * (grid.at(i) - grid.first);
     }
-    if (spec.noise > 0.0) noise.add(values, spec.noise);
-    fw::ScanItems items = items_of(night, spec.minute);
-    items.gains = spec.gains;
+    if (plan.noise > 0.0) noise.add(values, plan.noise);
+    fw::ScanItems items = items_of(night, plan.minute);
+    items.gains = plan.gains;
     fts::Header hdr = fw::spectrum_header(items);
-    if (spec.edit) spec.edit(hdr);
+    if (plan.edit) plan.edit(hdr);
     written = written && writer.write(hdr, values);
   }
   return writer.close() && written;

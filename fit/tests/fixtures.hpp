@@ -29,7 +29,7 @@ std::vector<fw::Line> band_lines();
 std::vector<fw::Line> even_lines(int32_t count, double first, double last);
 
 // One spectrum of a night.
-struct ScanSpec {
+struct ScanPlan {
   double T = 190.0;     // temperature, K
   double BI = 1000.0;   // band intensity
   double SA = 0.0;      // solar amplitude (of the night's solar spectrum SOLAR)
@@ -75,7 +75,7 @@ std::vector<double> solar_shape(const Night& night, int32_t k);
 // The spectra SCANS of NIGHT, written as the new scan file PATH (32-bit floats). False when the
 // file cannot be written.
 bool write_night(const std::filesystem::path& path, const Night& night,
-                 std::span<const ScanSpec> scans);
+                 std::span<const ScanPlan> scans);
 // The response of NIGHT as a one-scan file.
 bool write_response(const std::filesystem::path& path, const Night& night);
 // The solar spectra of NIGHT with their keys solar_keys, in decreasing order of key (SORTED) or in
