@@ -419,6 +419,20 @@ TEST(Centred, AlignmentAddsCentreToCentre) {
   EXPECT_TRUE(averages("cen_1000_900", scans, a));
 }
 
+TEST(Centred, AlignmentWorksOutCentresAtThe32BitLimitIn64Bits) {
+  // A template centred after 2147483647 points, far beyond its 64 points, and a scan centred
+  // 10 points earlier: template points 11 to 64 meet the scan's points 1 to 54.
+  std::vector<Scan> scans = {real_scan(64, 2147483647, 1), real_scan(64, 2147483637, 2)};
+  const Average a = average({{scans[0]}, {scans[1], -10}}, 11, 64);
+  EXPECT_EQ(a.tmpl.centre - (a.first - 1), 2147483637);
+  EXPECT_TRUE(averages("centre_at_32_bit_limit", scans, a));
+
+  // A scan centred within its points has none in common with that template: nothing is left to
+  // write, and the run says so.
+  scans[1] = real_scan(64, 32, 2);
+  EXPECT_TRUE(writes_no_mean("centre_at_32_bit_limit_no_common_points", scans));
+}
+
 TEST(Complex, ScansAverageBothPartsAlignedAtTheirCentres) {
   Scan first;
   first.rep = kComplex;
