@@ -30,6 +30,8 @@ struct Unit {
   std::unique_ptr<textio::FileLineSource> lines;
 };
 
+StopHandler stop_handler = nullptr;  // set only by in-process harnesses
+
 std::map<int32_t, Unit>& units() {
   static std::map<int32_t, Unit> table;
   return table;
@@ -229,7 +231,12 @@ void error_stop() {
   textio::put_line("#ERROR");
   close_all();
   textio::flush();
+  if (stop_handler != nullptr) stop_handler();
   std::exit(0);
+}
+
+void set_stop_handler(StopHandler handler) {
+  stop_handler = handler;
 }
 
 }  // namespace fts::lun

@@ -69,6 +69,13 @@ int32_t write_line(int32_t unit, std::string_view line);
 // and ends the process with exit status 0.
 [[noreturn]] void error_stop();
 
+// Only for a harness that runs whole programs inside its own process, run after run (the
+// fuzzers of fuzz/): HANDLER is called by the error stop in place of ending the process, once
+// "#ERROR" is written and every unit closed, and must leave by an exception of the harness's own
+// that unwinds back to it. nullptr, the default, keeps the process exit. Programs never set it.
+using StopHandler = void (*)();
+void set_stop_handler(StopHandler handler);
+
 // A fatal input/output failure on a scan-file record: writes a diagnostic naming the unit and
 // file, then stops the run like the error stop (files closed, exit status 0).
 [[noreturn]] void io_failure(int32_t unit, std::string_view what, int32_t ios);
