@@ -29,8 +29,9 @@ BENCHMARK(BM_Sun);
 void BM_Geomoon(benchmark::State& state) {
   double jde = 2455000.5;
   for (auto _ : state) {
-    const fts::MoonElements moon = fts::geomoon(jde);
-    benchmark::DoNotOptimize(moon.lam);
+    double lam = 0, beta = 0, par = 0, lp = 0, mp = 0, d = 0, f = 0, om = 0;
+    fts::GEOMOON(jde, lam, beta, par, lp, mp, d, f, om);
+    benchmark::DoNotOptimize(lam);
     jde += 0.01;
   }
   state.SetItemsProcessed(state.iterations());

@@ -1,5 +1,5 @@
-// bench_lineshape: cost of the line-shape value SPTAPV per call for each window (the fit evaluates it
-// once per grid point and line in reach when it builds its coefficient lists), and of the peak
+// bench_lineshape: cost of the line-shape value SPTAPV per call for each window (the fit evaluates
+// it once per grid point and line in reach when it builds its coefficient lists), and of the peak
 // search SPTPKS over a 4096-point spectrum.
 #include <benchmark/benchmark.h>
 

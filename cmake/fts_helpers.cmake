@@ -45,3 +45,29 @@ function(fts_e2e_test program)
     DISCOVERY_TIMEOUT 60)
   fts_label_tests(${name} e2e ${program})
 endfunction()
+
+# fts_program(<program> SOURCES <files...> LIBS <targets...> [E2E_LIBS <targets...>])
+# A program of the suite in its folder: its own code (SOURCES) as the library <program>_core
+# linking LIBS, the executable <program> from main.cpp, and with the tests its unit tests
+# (tests/<program>_test.cpp) and end-to-end cases (tests/<program>_e2e_test.cpp, which also link
+# E2E_LIBS, for fixtures written with the library).
+function(fts_program program)
+  cmake_parse_arguments(P "" "" "SOURCES;LIBS;E2E_LIBS" ${ARGN})
+  add_library(${program}_core STATIC ${P_SOURCES})
+  target_include_directories(${program}_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${program}_core PUBLIC ${P_LIBS})
+  fts_target_defaults(${program}_core)
+
+  add_executable(${program} main.cpp)
+  target_link_libraries(${program} PRIVATE ${program}_core)
+  fts_target_defaults(${program})
+
+  if(FTS_TESTS)
+    fts_unit_test(${program}_test LABELS "unit;${program}" SOURCES tests/${program}_test.cpp
+      LIBS ${program}_core fts_testing)
+    fts_e2e_test(${program})
+    if(P_E2E_LIBS)
+      target_link_libraries(${program}_e2e_test PRIVATE ${P_E2E_LIBS})
+    endif()
+  endif()
+endfunction()

@@ -8,7 +8,7 @@
 #include "fts/ftshdutl.hpp"
 #include "fts/ftsiface.hpp"
 #include "fts/ftsioutl.hpp"
-#include "fts/lun.hpp"
+#include "fts/shell.hpp"
 #include "fts/textio.hpp"
 
 namespace combirax {
@@ -55,26 +55,20 @@ void point_range(int64_t first, int64_t last, int32_t& I1, int32_t& I2) {
 // Asks for a file name with PROMPT and returns it without trailing blanks; a name longer than
 // kMaxNameLength stops the run with TOO_LONG.
 std::string ask_name(const char* prompt, const char* too_long) {
-  fts::REQUES(prompt);
-  std::string answer(kAnswerBuffer, ' ');
-  fts::GETSTR(answer);
-  const auto end = answer.find_last_not_of(' ');
-  answer.resize(end == std::string::npos ? 0 : end + 1);
+  std::string answer = fts::shell::ask_name(prompt, kAnswerBuffer);
   fts::STPLOG(answer.size() > kMaxNameLength ? 1 : 0, too_long);
   return answer;
 }
 
 // Questions 1 and 2: opens the input scan file on unit 1 and creates the average file on unit 2.
 void open_files() {
-  int32_t ierr = 0;
+  using fts::shell::File;
   const std::string input = ask_name("ENTER INPUT FILE NAME       (NAME) : ",
                                      "COMBIRAX 01> - INPUT FILE NAME LONGER THAN 64 CHARACTERS");
-  fts::OPFINP(kInputUnit, input, ierr);
-  fts::STPLOG(ierr, "COMBIRAX 01> - INPUT FILE");
+  fts::shell::open_or_stop(File::scan_input, kInputUnit, input, "COMBIRAX 01> - INPUT FILE");
   const std::string output = ask_name("ENTER AVERAGE FILE NAME     (NAME) : ",
                                       "COMBIRAX 02> - AVERAGE FILE NAME LONGER THAN 64 CHARACTERS");
-  fts::OPFOUT(kOutputUnit, output, ierr);
-  fts::STPLOG(ierr, "COMBIRAX 02> - AVERAGE FILE");
+  fts::shell::open_or_stop(File::scan_output, kOutputUnit, output, "COMBIRAX 02> - AVERAGE FILE");
 }
 
 // Question 3: the alignment, 1 = ABS, 2 = CEN.
@@ -391,15 +385,8 @@ int run() {
   while (ask_range(first, last) && process_range(avg, CURSCN, first, last)) {
   }
   avg.write_mean(kOutputUnit);
-
-  // The mean has reached the average file only when its unit is closed without an error.
-  int32_t ierr = 0;
-  fts::TSTIOS(fts::lun::close(kOutputUnit), ierr);
-  fts::STPLOG(ierr, "COMBIRAX 10> - AVERAGE FILE OUTPUT");
-  fts::MESSAG("COMBIRAX     - OK");
-  fts::lun::close_all();
-  fts::textio::flush();
-  return 0;
+  return fts::shell::finish({{kOutputUnit, "COMBIRAX 10> - AVERAGE FILE OUTPUT"}},
+                            " #COMBIRAX     - OK");
 }
 
 }  // namespace combirax

@@ -214,8 +214,12 @@ int main(int argc, char** argv) {
 
   // Free-format texts (first byte: the record layout) and dialogue scripts.
   write_all(out / "text" / "integers", std::string("\x00", 1) + "1 2 3 4 5 6 7 8 9 10\n-5,,7/\n");
-  write_all(out / "text" / "reals", "\x81" "1.5D3, 2*7 / 3\n,,4 1.5+3 -.25\n3*2.5E-1\n");
-  write_all(out / "text" / "mixed", "\x02" "1e38 -1e38 5\n NaN 2147483648 x\n");
+  write_all(out / "text" / "reals",
+            "\x81"
+            "1.5D3, 2*7 / 3\n,,4 1.5+3 -.25\n3*2.5E-1\n");
+  write_all(out / "text" / "mixed",
+            "\x02"
+            "1e38 -1e38 5\n NaN 2147483648 x\n");
   // Script bytes: reader = byte mod 6 (0 string, 1 choice, 2 integers, 3 reals, 4 doubles),
   // argument = byte div 6 (string length, set of codes, number of values).
   write_all(out / "dialogue" / "numbers",

@@ -60,7 +60,8 @@ void run_once(const fts::fuzz::Program& p, std::string_view answers, std::string
   fts::fuzz::reset_folder();
   const std::string input(p.input);
   fts::fuzz::write_file(input, file);
-  for (const auto& [name, source] : p.fixtures) fts::fuzz::write_file(std::string(name), fixture(source));
+  for (const auto& [name, source] : p.fixtures)
+    fts::fuzz::write_file(std::string(name), fixture(source));
 
   std::string log;
   const bool normal = fts::fuzz::run_in_folder(answers, log, [&] { p.run(); });
@@ -86,7 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   if (FTS_FUZZ_ANSWERS) {
     const std::size_t zero = in.find('\0');
     const std::string_view answers = in.substr(0, zero);
-    const std::string_view file = zero == std::string_view::npos ? std::string_view() : in.substr(zero + 1);
+    const std::string_view file =
+        zero == std::string_view::npos ? std::string_view() : in.substr(zero + 1);
     run_once(p, answers, file);
   } else {
     for (std::string_view answers : p.answers) run_once(p, answers, in);

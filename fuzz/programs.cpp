@@ -20,7 +20,7 @@ const std::array kPrograms = {
         .name = "combirax",
         .run = combirax::run,
         .input = "scans.dat",
-        .answers = {"scans.dat\nmean.dat\nc\nb\n,\n",              // centred, every scan
+        .answers = {"scans.dat\nmean.dat\nc\nb\n,\n",               // centred, every scan
                     "scans.dat\nmean.dat\na\nf\n2,3\n1,1\n0,0\n"},  // absolute, a rewind
         .final_line = " #COMBIRAX     - OK",
     },
@@ -28,7 +28,7 @@ const std::array kPrograms = {
         .name = "ledgorix",
         .run = ledgorix::run,
         .input = "scans.dat",
-        .answers = {"scans.dat\nreport.txt\n,\n",                // every scan
+        .answers = {"scans.dat\nreport.txt\n,\n",               // every scan
                     "scans.dat\nreport.txt\n2,2\n1,1\n0,0\n"},  // a rewind
         .final_line = " #LEDGORIX     - OK",
     },
@@ -36,7 +36,7 @@ const std::array kPrograms = {
         .name = "magnorav",
         .run = magnorav::run,
         .input = "model.dat",
-        .answers = {"model.dat\n1\n2\n-0.1\nscaled.dat\n",         // the first scan
+        .answers = {"model.dat\n1\n2\n-0.1\nscaled.dat\n",       // the first scan
                     "model.dat\n2\n-3e38\n3e38\nscaled.dat\n"},  // the second, out of range
         .final_line = " *OK",
     },

@@ -81,8 +81,8 @@ void write_values(std::string_view bytes) {
                static_cast<std::size_t>(width),
            "an exponent field is not its width");
     expect(textio::general11(f).size() == 11, "a general field is not 11 columns");
-    for (const std::string& item : {textio::free_item(f), textio::free_item(d),
-                                    textio::free_item(static_cast<int32_t>(n))}) {
+    for (const std::string& item :
+         {textio::free_item(f), textio::free_item(d), textio::free_item(static_cast<int32_t>(n))}) {
       expect(item.size() >= 2 && item[0] == ' ' && (item[1] == ' ' || item[1] == '-'),
              "a free-format item does not begin with its blanks");
     }

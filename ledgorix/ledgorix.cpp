@@ -5,6 +5,7 @@
 #include "fts/ftsiface.hpp"
 #include "fts/ftsioutl.hpp"
 #include "fts/lun.hpp"
+#include "fts/shell.hpp"
 #include "fts/textio.hpp"
 
 namespace ledgorix {
@@ -18,6 +19,8 @@ constexpr std::size_t kDate = 19;  // characters of the date text
 constexpr int kNumberColumns = 3;  // page and scan numbers
 constexpr int kValueColumns = 11;  // item values
 const std::string kGap(5, ' ');    // between the parts of the page and scan lines
+
+constexpr std::string_view kPrintFileNotWritten = "LEDGORIX 06> - PRINT FILE NOT WRITTEN";
 
 // The first and last items of the three blocks of a page.
 constexpr int32_t kFirstByteItem = 65;
@@ -47,7 +50,7 @@ void add_block(std::vector<std::string>& lines, std::string_view title, const ft
 void check_report(int32_t ios) {
   int32_t ierr = 0;
   fts::TSTIOS(ios, ierr);
-  fts::STPLOG(ierr, "LEDGORIX 06> - PRINT FILE NOT WRITTEN");
+  fts::STPLOG(ierr, kPrintFileNotWritten);
 }
 
 }  // namespace
@@ -212,21 +215,16 @@ bool print_range(Report& report, int32_t FROM, int32_t TO) {
 // Notes: the report is closed before the final line, so that a failure to write its last lines
 //        is reported ("LEDGORIX 06> - PRINT FILE NOT WRITTEN") instead of a normal end.
 int run() {
-  int32_t ierr = 0;
   Report report;
   fts::SKPLIN(1);
 
   // The scan file and the report file.
-  report.input_name.assign(kName, ' ');
-  fts::REQUES("ENTER INPUT FILE NAME   (NAME) : ");
-  fts::GETSTR(report.input_name);
-  fts::OPFINP(kScanUnit, report.input_name, ierr);
-  fts::STPLOG(ierr, "LEDGORIX 01> - INPUT FILE");
-  std::string print_name(kName, ' ');
-  fts::REQUES("ENTER PRINT FILE NAME   (NAME) : ");
-  fts::GETSTR(print_name);
-  fts::OPTOUT(kPrintUnit, print_name, ierr);
-  fts::STPLOG(ierr, "LEDGORIX 02> - PRINT FILE");
+  using fts::shell::File;
+  report.input_name = fts::shell::ask_name("ENTER INPUT FILE NAME   (NAME) : ", kName);
+  fts::shell::open_or_stop(File::scan_input, kScanUnit, report.input_name,
+                           "LEDGORIX 01> - INPUT FILE");
+  const std::string print_name = fts::shell::ask_name("ENTER PRINT FILE NAME   (NAME) : ", kName);
+  fts::shell::open_or_stop(File::text_output, kPrintUnit, print_name, "LEDGORIX 02> - PRINT FILE");
   fts::DATSTR(report.date);
 
   // Ranges until the answer FROM = 0 or the end of the file.
@@ -237,11 +235,7 @@ int run() {
   }
 
   // The report is complete only once its last buffered lines have reached the file.
-  check_report(fts::lun::close(kPrintUnit));
-  fts::MESSAG("LEDGORIX     - OK");
-  fts::lun::close_all();
-  textio::flush();
-  return 0;
+  return fts::shell::finish({{kPrintUnit, kPrintFileNotWritten}}, " #LEDGORIX     - OK");
 }
 
 }  // namespace ledgorix

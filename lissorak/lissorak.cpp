@@ -79,12 +79,6 @@ bool answer_line(std::string& line) {
   return textio::standard_input().next_line(line);
 }
 
-// A file name as typed, without trailing blanks.
-std::string file_name(const std::string& answer) {
-  const auto end = answer.find_last_not_of(' ');
-  return end == std::string::npos ? std::string() : answer.substr(0, end + 1);
-}
-
 // Checks that the name of the ROLE file ("INPUT" or "OUTPUT") is given and fits the 128
 // characters of a file name (diagnostic written).
 bool usable_name(const std::string& name, const std::string& role) {
@@ -297,8 +291,8 @@ bool ask(Answers& answers) {
 //           record cannot be read, the output file, still empty, is removed again.
 //        2. Nothing is written at the end of the input: the records still buffered are left.
 bool smooth_files(const Answers& answers) {
-  const std::string in_name = file_name(answers.input);
-  const std::string out_name = file_name(answers.output);
+  const std::string in_name = textio::without_trailing_blanks(answers.input);
+  const std::string out_name = textio::without_trailing_blanks(answers.output);
 
   // Input: an existing text file.
   if (!usable_name(in_name, "INPUT")) return false;

@@ -10,7 +10,7 @@
 #include "fts/ftshdutl.hpp"
 #include "fts/ftsiface.hpp"
 #include "fts/ftsioutl.hpp"
-#include "fts/lun.hpp"
+#include "fts/shell.hpp"
 #include "fts/textio.hpp"
 
 namespace magnorav {
@@ -36,10 +36,9 @@ std::array<float, kWorkElements> ARRAY;
 
 // A file name answer: one line, cut or blank-padded to 64 characters.
 std::string name_answer() {
-  std::string line;
-  if (!textio::standard_input().next_line(line)) fts::STPLOG(1, kEndOfInput);
-  line.resize(kName, ' ');
-  return line;
+  std::string name;
+  if (!fts::shell::read_name(name, kName)) fts::STPLOG(1, kEndOfInput);
+  return name;
 }
 
 // A frame number in free format; a null answer, or one that is not an integer, stops the run.
@@ -177,15 +176,13 @@ int run() {
   ask(answers);
 
   // The files.
-  int32_t ierr = 0;
-  fts::OPFINP(kInputUnit, answers.input, ierr);
-  fts::STPLOG(ierr, kOpenInputError);
-  fts::OPFOUT(kOutputUnit, answers.output, ierr);
-  fts::STPLOG(ierr, kOpenOutputError);
+  using fts::shell::File;
+  fts::shell::open_or_stop(File::scan_input, kInputUnit, answers.input, kOpenInputError);
+  fts::shell::open_or_stop(File::scan_output, kOutputUnit, answers.output, kOpenOutputError);
 
   // The scan wanted and its whole spectrum.
   fts::Header HDR, AHDR;
-  int32_t CURSCN = 1, ieof = 0;
+  int32_t CURSCN = 1, ierr = 0, ieof = 0;
   fts::GETHDR(kInputUnit, HDR, CURSCN, answers.NFRAME, ierr, ieof);
   fts::STPLOG(ierr != 0 || ieof != 0 ? 1 : 0, kReadFileError);
   double W1 = 0, W2 = 0;
@@ -204,13 +201,7 @@ int run() {
   store_spectrum(HDR, ARRAY, AHDR, W1, W2);
 
   // The scan is written only once its last buffered records have reached the file.
-  const int32_t ios = fts::lun::close(kOutputUnit);
-  fts::TSTIOS(ios, ierr);
-  fts::STPLOG(ierr, kWriteError);
-  textio::put_line(" *OK");
-  fts::lun::close_all();
-  textio::flush();
-  return 0;
+  return fts::shell::finish({{kOutputUnit, kWriteError}}, " *OK");
 }
 
 }  // namespace magnorav

@@ -7,6 +7,7 @@ ensure_tools() {
   command -v make >/dev/null 2>&1 || need+=(make)
   [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
   [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
+  command -v clang-format >/dev/null 2>&1 || need+=(clang-format)
   if [ ${#need[@]} -gt 0 ]; then
     echo "installing: ${need[*]}"
     local sudo=""
