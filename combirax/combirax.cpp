@@ -144,12 +144,9 @@ void scale_mean(std::span<const double> sum, int32_t total, std::span<float> mea
 // The averager.
 
 // Averager: an empty mean for the given alignment (1 ABS, 2 CEN) and directions (0 FOR, 1 REV,
-// 2 BOTH); the sum and load arrays are allocated here once, for the whole run.
+// 2 BOTH); the sum and load arrays are sized by the template candidates (become_template).
 Averager::Averager(int32_t alignment, int32_t direction)
-    : alignment_(alignment),
-      direction_(direction),
-      sum_(static_cast<std::size_t>(kMaxElements)),
-      load_(static_cast<std::size_t>(kMaxElements)) {}
+    : alignment_(alignment), direction_(direction) {}
 
 // take_scan: take one scan into the mean, or reject it.
 // Given:     LUN     unit of the input scan file, standing at the scan's first data record
@@ -195,7 +192,10 @@ bool Averager::reject(int32_t LUN, const Header& HDR, int32_t NXTSCN, const char
 // 1. The candidate sets the template state (data-unit text with exponent denominator 1,
 //    sample-unit text, sample spacing, element type, representation) and the running range:
 //    NPTS = QQILEN, NL = QQICEN, NR = QQILEN - QQICEN - 1. A later candidate sets them anew.
-// 2. A candidate of more than kMaxElements elements is refused before anything is read.
+// 2. A candidate of more than kMaxElements elements is refused before anything is read; the
+//    sum and load arrays grow to hold the elements of every other one. A later scan loads and
+//    adds no more elements than the template has (its running range only shrinks), so they
+//    never need more.
 // 3. The sums become W*X(k) for all QQILEN points (2*QQILEN elements when complex), W the
 //    array header's QQADDS as a 32-bit float; the mean header is the array header.
 bool Averager::become_template(int32_t LUN, const Header& HDR, int32_t NXTSCN) {
@@ -214,6 +214,11 @@ bool Averager::become_template(int32_t LUN, const Header& HDR, int32_t NXTSCN) {
   const int64_t elements = rep_ == kComplex ? 2 * length : length;
   if (elements > kMaxElements) {
     return reject(LUN, HDR, NXTSCN, "VERIMANT 08> - INTERFEROGRAM LONGER THAN 100000 ELEMENTS");
+  }
+  const auto size = static_cast<std::size_t>(std::max<int64_t>(elements, 0));
+  if (load_.size() < size) {
+    load_.resize(size);
+    sum_.resize(size);
   }
 
   // Load all its points.

@@ -24,10 +24,18 @@ namespace {
 // True while a harness runs library or program code: only plain file names are then opened.
 bool confined = false;
 
-// The private working folder, made on first use and removed when the harness ends.
+// What the code running now has written to standard output, shown with a finding.
+const fts::textio::CaptureOutput* running_log = nullptr;
+
+// The private working folder, made on first use and removed when the harness ends; in memory
+// where the system offers a folder there (every run creates and removes files).
 const fs::path& folder() {
   static const fs::path path = [] {
-    std::string pattern = (fs::temp_directory_path() / "fts-fuzz-XXXXXX").string();
+    std::error_code ec;
+    const fs::path base = fs::is_directory("/dev/shm", ec) && ::access("/dev/shm", W_OK) == 0
+                              ? fs::path("/dev/shm")
+                              : fs::temp_directory_path();
+    std::string pattern = (base / "fts-fuzz-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
       std::perror("fts fuzz: no working folder");
       std::abort();
@@ -60,6 +68,9 @@ extern "C" std::FILE* __wrap_fopen(const char* name, const char* mode) {
 namespace fts::fuzz {
 
 void fail(std::string_view what) {
+  if (running_log != nullptr) {
+    std::fprintf(stderr, "\n==fts fuzz log==\n%s", running_log->text().c_str());
+  }
   std::fprintf(stderr, "\n==fts fuzz finding== %.*s\n", static_cast<int>(what.size()), what.data());
   std::abort();
 }
@@ -105,10 +116,12 @@ Session::Session(std::string_view answers, std::string& log) : state(new State(a
   fs::current_path(folder(), ec);
   if (ec) fail("cannot enter the working folder");
   confined = true;
+  running_log = &state->capture;
 }
 
 Session::~Session() {
   confined = false;
+  running_log = nullptr;
   // A run that ended normally may leave units open; the next run starts with none.
   fts::lun::close_all();
   fts::textio::flush();

@@ -71,7 +71,7 @@ void open_file(int32_t unit, std::string_view name, Status status, Kind kind, in
   u.name = path;
   u.kind = kind;
   const std::size_t size = kind == Kind::scan ? kScanBuffer : kTextBuffer;
-  u.buffer = std::make_unique<char[]>(size);
+  u.buffer = std::make_unique_for_overwrite<char[]>(size);  // stdio fills what it uses
   std::setvbuf(file, u.buffer.get(), _IOFBF, size);
   if (kind == Kind::text_in) u.lines = std::make_unique<textio::FileLineSource>(file);
   units()[unit] = std::move(u);
