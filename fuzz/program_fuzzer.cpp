@@ -10,18 +10,23 @@
 // program's final line nor with "#ERROR".
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <string>
 #include <string_view>
 
 #include "harness.hpp"
 #include "programs.hpp"
+#include "scan_mutator.hpp"
 
 #ifndef FTS_FUZZ_PROGRAM
 #error "FTS_FUZZ_PROGRAM must name the program"
 #endif
 #ifndef FTS_FUZZ_ANSWERS
 #define FTS_FUZZ_ANSWERS 0
+#endif
+#ifndef FTS_FUZZ_SCAN_INPUT
+#define FTS_FUZZ_SCAN_INPUT 0
 #endif
 
 namespace {
@@ -95,3 +100,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   }
   return 0;
 }
+
+#if FTS_FUZZ_SCAN_INPUT
+// The input file is a scan file: its header items get mutations of their own.
+extern "C" std::size_t LLVMFuzzerCustomMutator(uint8_t* data, std::size_t size,
+                                               std::size_t max_size, unsigned seed) {
+  std::size_t file = 0;
+  if (FTS_FUZZ_ANSWERS) {
+    const auto* zero = static_cast<const uint8_t*>(std::memchr(data, 0, size));
+    if (zero == nullptr) return LLVMFuzzerMutate(data, size, max_size);
+    file = static_cast<std::size_t>(zero - data) + 1;
+  }
+  return fts::fuzz::mutate_scan(data, size, max_size, seed, file);
+}
+#endif

@@ -22,6 +22,7 @@
 #include "fts/ftsioutl.hpp"
 #include "fts/lun.hpp"
 #include "harness.hpp"
+#include "scan_mutator.hpp"
 
 namespace {
 
@@ -141,4 +142,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   std::string log;
   fts::fuzz::run_in_folder("", log, [&] { load_store_load(first, second); });
   return 0;
+}
+
+extern "C" std::size_t LLVMFuzzerCustomMutator(uint8_t* data, std::size_t size,
+                                               std::size_t max_size, unsigned seed) {
+  return fts::fuzz::mutate_scan(data, size, max_size, seed);
 }

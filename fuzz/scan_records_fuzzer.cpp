@@ -21,6 +21,7 @@
 #include "fts/ftsioutl.hpp"
 #include "fts/lun.hpp"
 #include "harness.hpp"
+#include "scan_mutator.hpp"
 
 namespace {
 
@@ -166,4 +167,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   }
   read_file_as_scans(bytes);
   return 0;
+}
+
+extern "C" std::size_t LLVMFuzzerCustomMutator(uint8_t* data, std::size_t size,
+                                               std::size_t max_size, unsigned seed) {
+  return fts::fuzz::mutate_scan(data, size, max_size, seed);
 }
