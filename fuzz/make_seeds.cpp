@@ -166,6 +166,7 @@ int main(int argc, char** argv) {
       {"ifg_int32_complex_foreign", {2, 2, 0, 0, 0, 0}},
       {"ifg_int32_complex_foreign", {3, 1, 3, 10, 2, 0}},
       {"spt_float_100", {2, 0, 0, 0, 2, 2}},
+      {"spt_float_100", {3, 0, 0, 0, 0, 3}},
       {"spt_int16_complex_two", {2, 2, 0, 0, 1, 2}},
   };
   int n = 0;

@@ -6,10 +6,14 @@
 // count, scale exponent, point counts and axis) are whatever the bytes say; six user items, which
 // no routine reads, choose the request:
 //   193 array type, 194 part wanted, 195-196 first and last point (both 0: every point),
-//   197 file type of the store, 198 the loader (0 LDINDX, 1 GETINT, 2 GETSPT of the whole range).
+//   197 file type of the store, 198 the loader (0 LDINDX, 1 GETINT, 2 GETSPT and 3 GETSPF of the
+//   range SPTRNG gives).
 // Findings besides crashes: an array header that does not describe the array, a scan written
 // with another number of records than its header says, float data that do not come back bit for
-// bit through a float array and a float file.
+// bit through a float array and a float file, or that come back from an integer file further
+// from their values than its precision allows.
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -20,6 +24,7 @@
 #include "fts/ftshdutl.hpp"
 #include "fts/ftsiface.hpp"
 #include "fts/ftsioutl.hpp"
+#include "fts/ftsuser1.hpp"
 #include "fts/lun.hpp"
 #include "harness.hpp"
 #include "scan_mutator.hpp"
@@ -86,17 +91,24 @@ void load_store_load(Arrays& first, Arrays& second) {
     i2 = points_of(h);
   }
   fts::ElementArray array = first.of(atyp);
-  switch ((h(kLoader) % 3 + 3) % 3) {
+  switch ((h(kLoader) % 4 + 4) % 4) {
     case 0:
       fts::LDINDX(kIn, h, array, ahdr, atyp, irep, i1, i2, ierr);
       break;
     case 1:
       fts::GETINT(kIn, h, array, ahdr, atyp, irep, i1, i2, ierr);
       break;
-    default: {
+    case 2: {
       double w1 = 0, w2 = 0;
       fts::SPTRNG(h, w1, w2);
       fts::GETSPT(kIn, h, array, ahdr, atyp, irep, w1, w2, ierr);
+      break;
+    }
+    default: {
+      double w1 = 0, w2 = 0, w1p = 0, w2p = 0;
+      int32_t npts = 0;
+      fts::SPTRNG(h, w1, w2);
+      fts::GETSPF(kIn, h, array, ahdr, atyp, irep, npts, w1, w2, w1p, w2p, ierr);
     }
   }
   if (ierr != 0) return;
@@ -126,10 +138,20 @@ void load_store_load(Arrays& first, Arrays& second) {
   const int32_t btyp = ftyp == 2 && (atyp == 0 || atyp == 1) ? 2 : atyp;
   fts::LDINDX(kBack, back, second.of(btyp), bhdr, btyp, back(fts::QQDREP), 1, points, ierr);
   expect(ierr == 0, "the scan written cannot be loaded again");
+  const auto n = static_cast<std::size_t>(ahdr(fts::QQDSIZ));
   if (atyp == 2 && ftyp == 2 && h(fts::QQDTYP) == 2) {
-    const auto n = static_cast<std::size_t>(ahdr(fts::QQDSIZ));
     expect(std::memcmp(first.r4.data(), second.r4.data(), n * sizeof(float)) == 0,
            "float data changed through a float array and a float file");
+  }
+  if (atyp == 2 && (ftyp == 0 || ftyp == 1)) {
+    // Integers keep the values to the precision of their width below the largest magnitude.
+    float largest = 0;
+    for (std::size_t k = 0; k < n; ++k) largest = std::max(largest, std::fabs(first.r4[k]));
+    const double tolerance = std::ldexp(largest, ftyp == 0 ? -13 : -22) + 0x1p-149;
+    for (std::size_t k = 0; k < n; ++k) {
+      expect(std::fabs(double{first.r4[k]} - double{second.r4[k]}) <= tolerance,
+             "a value changed beyond the precision of the integer file it went through");
+    }
   }
 }
 

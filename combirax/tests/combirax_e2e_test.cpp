@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -387,6 +388,16 @@ TEST(TotalWeight, OfZeroWritesAMessageAndNoMean) {
   std::vector<Scan> scans = {real_scan(64, 32, 1), real_scan(64, 32, 2)};
   for (Scan& s : scans) s.adds = 0;
   EXPECT_TRUE(writes_no_mean("zero_weight", scans));
+}
+
+TEST(Output, OfIntegersRefusesAMeanThatIsNotFinite) {
+  // A 16-bit template and a float scan holding an infinity: the mean's integers would have no
+  // scale (every element would be written as full scale), so nothing is written and the run
+  // says why.
+  std::vector<Scan> scans = {real_scan(64, 32, 1), real_scan(64, 32, 2)};
+  scans[1].type = kR4;
+  scans[1].values[5] = std::numeric_limits<double>::infinity();
+  EXPECT_TRUE(writes_no_mean("integer_mean_not_finite", scans));
 }
 
 // ---------------------------------------------------------------------------------------------

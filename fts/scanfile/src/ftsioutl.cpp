@@ -69,6 +69,20 @@ int32_t normalising_shift(const ConstElementArray& ARRAY, int32_t J1, int32_t J2
   return shift;
 }
 
+// True when array elements J1, J1+JSTEP, ... up to J2 (inside the array) are all finite; integer
+// arrays always are.
+bool all_finite(const ConstElementArray& ARRAY, int32_t J1, int32_t J2, int32_t JSTEP) {
+  auto finite = [&](auto span) {
+    for (int64_t j = J1; j <= J2; j += JSTEP) {
+      if (!std::isfinite(span[static_cast<std::size_t>(j - 1)])) return false;
+    }
+    return true;
+  };
+  if (ARRAY.type() == 2) return finite(ARRAY.as<float>());
+  if (ARRAY.type() == 3) return finite(ARRAY.as<double>());
+  return true;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -361,7 +375,10 @@ void LDINDX(int32_t LUN, const Header& HDR, ElementArray ARRAY, Header& AHDR, in
 // 1. Refusals: "STINDX   01> ILLEGAL ARRAY TYPE" (AHDR's QQDTYP outside 0-3 or not the type of
 //    ARRAY), "STINDX   02> ILLEGAL FILE TYPE", a request refused by UPDHDR (its line, then
 //    "STINDX   03>"), "STINDX   04> - RANGE NOT IN ARRAY" when the selection reaches beyond the
-//    end of ARRAY.
+//    end of ARRAY, "STINDX   05> - VALUE NOT FINITE FOR INTEGER FILE" when an integer file is
+//    asked for a selection of reals of which one is infinite or not a number (integers cannot
+//    hold it, and it would leave no scale for the others: they would all be written as full
+//    scale or as 0).
 // 2. Integer files are written normalised: S is the normalising shift of the selected elements
 //    (NORMI2 ... NORMR8), so that their largest magnitude fills half to full scale, and the file
 //    exponent is AHDR's QQDSCL - S. Float files take S = AHDR's QQDSCL and exponent 0.
@@ -393,6 +410,10 @@ void STINDX(int32_t LUN, Header& HDR, ConstElementArray ARRAY, const Header& AHD
   INDICE(arep, IREP, I1, I2, j1, j2, jstep, nj);
   if (static_cast<std::size_t>(j2) > ARRAY.size()) {
     MESSAG("STINDX   04> - RANGE NOT IN ARRAY");
+    return;
+  }
+  if (FTYP <= 1 && !all_finite(ARRAY, j1, j2, jstep)) {
+    MESSAG("STINDX   05> - VALUE NOT FINITE FOR INTEGER FILE");
     return;
   }
 
