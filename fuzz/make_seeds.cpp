@@ -2,7 +2,8 @@
 // own writer (some then turned into the other byte order or given absurd items byte by byte),
 // the end-to-end cases' answer files and the time-series fixtures.
 // Usage: fuzz_make_seeds <source folder of the suite>
-// The output is committed; run it again only when the fixtures it draws on change.
+// The output, the whole of fuzz/corpus, is committed; run it again only when the fixtures it
+// draws on change.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -90,7 +91,16 @@ std::string file_of(const std::vector<Scan>& scans, const fs::path& tmp) {
     if (ierr != 0) std::cerr << "a seed scan was not written\n";
   }
   fts::lun::close(1);
-  return read_all(name);
+  // Fixed write stamps, so that the seeds come out the same every time.
+  std::string bytes = read_all(name);
+  for (std::size_t at = 0; at + kRecord <= bytes.size();) {
+    int32_t records = 0;
+    std::memcpy(&records, bytes.data() + at + 4 * (fts::QQFLEN - 97), 4);
+    const int32_t stamps[2] = {739000, 0};
+    std::memcpy(bytes.data() + at + 4 * (fts::QQFCDY - 97), stamps, sizeof stamps);
+    at += kRecord * (1 + static_cast<std::size_t>(records));
+  }
+  return bytes;
 }
 
 // Sets the 32-bit item I of the header record at byte AT of BYTES (little-endian).
@@ -117,6 +127,7 @@ int main(int argc, char** argv) {
   }
   const fs::path src = argv[1];
   const fs::path out = src / "fuzz" / "corpus";
+  fs::remove_all(out);  // every seed is made here
   const fs::path tmp = fs::temp_directory_path() / "fts-seeds";
   fs::create_directories(tmp);
 
