@@ -8,6 +8,8 @@ ensure_tools() {
   [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
   [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
   command -v clang-format >/dev/null 2>&1 || need+=(clang-format)
+  # The Python reader's tests run with Debian's own python3 and numpy.
+  /usr/bin/python3 -c 'import numpy' >/dev/null 2>&1 || need+=(python3 python3-numpy)
   if [ ${#need[@]} -gt 0 ]; then
     echo "installing: ${need[*]}"
     local sudo=""

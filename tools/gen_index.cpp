@@ -10,11 +10,11 @@
 // comment block directly above the declaration (up to a blank line or a banner), joined into
 // one line; routines declared one after another under one comment share it.
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -65,14 +65,32 @@ int count(const std::string& s, char c) {
   return static_cast<int>(std::count(s.begin(), s.end(), c));
 }
 
+bool is_word(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+// The name a function declaration declares: the word before its first '(', behind a return type
+// (at least one word or a type punctuation before it); empty for anything else.
+std::string declared_name(const std::string& s) {
+  const auto paren = s.find('(');
+  std::size_t end = paren;
+  while (end > 0 && s[end - 1] == ' ') --end;
+  std::size_t begin = end;
+  while (begin > 0 && is_word(s[begin - 1])) --begin;
+  if (begin == end || begin == 0) return "";
+  const char before = s[begin - 1];
+  if (before != ' ' && before != '*' && before != '&') return "";
+  if (std::isdigit(static_cast<unsigned char>(s[begin])) != 0) return "";
+  const std::string name = s.substr(begin, end - begin);
+  return name == "operator" || name == "return" ? "" : name;
+}
+
 // The routines of one header.
 std::vector<Routine> routines_of(const fs::path& header) {
   std::ifstream in(header);
   std::vector<std::string> lines;
   for (std::string line; std::getline(in, line);) lines.push_back(line);
 
-  static const std::regex kDeclaration(
-      R"(^(?:\[\[\w+\]\]\s*)?(?:inline\s+|constexpr\s+|static\s+)*[\w:<>,\s\*&]+?[\s\*&](\w+)\s*\()");
   std::vector<Routine> out;
   std::vector<std::string> block;  // comment lines directly above
   std::string shared;              // summary of the last routine of a run without a gap
@@ -157,15 +175,15 @@ std::vector<Routine> routines_of(const fs::path& header) {
                              starts_with(s, "enum ") || starts_with(s, "using ") ||
                              starts_with(s, "extern ") || s.find('(') == std::string::npos ||
                              s.find('=') < s.find('(');
-    std::smatch m;
-    if (!not_routine && std::regex_search(s, m, kDeclaration)) {
+    const std::string name = not_routine ? std::string() : declared_name(s);
+    if (!name.empty()) {
       std::string summary = trailing;
       if (summary.empty()) {
         for (const std::string& b : block) summary += (summary.empty() ? "" : " ") + b;
       }
       if (summary.empty()) summary = shared;
       if (summary.empty()) summary = section;
-      out.push_back({m[1].str(), summary});
+      out.push_back({name, summary});
       shared = summary;
     } else {
       shared.clear();
