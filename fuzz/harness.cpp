@@ -27,12 +27,15 @@ bool confined = false;
 // What the code running now has written to standard output, shown with a finding.
 const fts::textio::CaptureOutput* running_log = nullptr;
 
-// The private working folder, made on first use and removed when the harness ends; in memory
-// where the system offers a folder there (every run creates and removes files).
+// The private working folder, made on first use and removed when the harness ends; in the folder
+// FTS_FUZZ_TMP names, else in memory where the system offers a folder there (every run creates
+// and removes files). The path is never destroyed, so that it is still there for the removal.
 const fs::path& folder() {
-  static const fs::path path = [] {
+  static const fs::path* const path = [] {
     std::error_code ec;
-    const fs::path base = fs::is_directory("/dev/shm", ec) && ::access("/dev/shm", W_OK) == 0
+    const char* chosen = std::getenv("FTS_FUZZ_TMP");  // fuzz/run_harness sets it
+    const fs::path base = chosen != nullptr ? fs::path(chosen)
+                          : fs::is_directory("/dev/shm", ec) && ::access("/dev/shm", W_OK) == 0
                               ? fs::path("/dev/shm")
                               : fs::temp_directory_path();
     std::string pattern = (base / "fts-fuzz-XXXXXX").string();
@@ -40,14 +43,15 @@ const fs::path& folder() {
       std::perror("fts fuzz: no working folder");
       std::abort();
     }
-    std::atexit([] {
-      std::error_code ec;
-      fs::remove_all(folder(), ec);
-    });
     fts::lun::set_stop_handler([] { throw fts::fuzz::Stopped{}; });
-    return fs::path(pattern);
+    return new fs::path(pattern);
   }();
-  return path;
+  static const int removal = std::atexit([] {
+    std::error_code ec;
+    fs::remove_all(*path, ec);
+  });
+  (void)removal;
+  return *path;
 }
 
 }  // namespace
