@@ -8,15 +8,33 @@ ensure_tools() {
   [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
   [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
   command -v clang-format >/dev/null 2>&1 || need+=(clang-format)
+  # The manual pages' checks and the batch script's test.
+  command -v groff >/dev/null 2>&1 || need+=(groff-base)
+  command -v mandoc >/dev/null 2>&1 || need+=(mandoc)
+  command -v man >/dev/null 2>&1 || need+=(man-db)
+  command -v parallel >/dev/null 2>&1 || need+=(parallel)
   # The Python reader's tests run with Debian's own python3 and numpy.
   /usr/bin/python3 -c 'import numpy' >/dev/null 2>&1 || need+=(python3 python3-numpy)
-  if [ ${#need[@]} -gt 0 ]; then
-    echo "installing: ${need[*]}"
-    local sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo=sudo
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${need[@]}" >/dev/null
-  fi
+  install_packages "${need[@]}"
+}
+
+# install_packages PACKAGE...: installs Debian packages (nothing when none is given).
+install_packages() {
+  [ $# -gt 0 ] || return 0
+  echo "installing: $*" >&2
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$@" >/dev/null
+}
+
+# ensure_commands COMMAND:PACKAGE...: installs the package of every command that is missing.
+ensure_commands() {
+  local need=() pair
+  for pair in "$@"; do
+    command -v "${pair%%:*}" >/dev/null 2>&1 || need+=("${pair#*:}")
+  done
+  install_packages "${need[@]}"
 }
 
 jobs() {
