@@ -36,11 +36,20 @@ constexpr int32_t kFloatArray = 2;
 // Complex data: real and imaginary parts alternate, two elements per point.
 constexpr int32_t kComplex = 2;
 
-// A point number for the scan access routines: values beyond 32 bits are limited to them, which
-// keeps an impossible range impossible.
-int32_t point(int64_t p) {
-  return static_cast<int32_t>(std::clamp<int64_t>(p, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
+// Points FIRST to LAST, worked out in 64 bits, as a request to the scan access routines. A range
+// that is empty in 64 bits is passed as the empty range 1 to 0, which they refuse as illegal; the
+// bounds of any other range are limited to 32 bits, so that no header value, however odd, can
+// wrap a bound round into a range of points it does not hold.
+void point_range(int64_t first, int64_t last, int32_t& I1, int32_t& I2) {
+  if (last < first) {
+    I1 = 1;
+    I2 = 0;
+    return;
+  }
+  constexpr int64_t lo = std::numeric_limits<int32_t>::min();
+  constexpr int64_t hi = std::numeric_limits<int32_t>::max();
+  I1 = static_cast<int32_t>(std::clamp(first, lo, hi));
+  I2 = static_cast<int32_t>(std::clamp(last, lo, hi));
 }
 
 // Asks for a file name with PROMPT and returns it without trailing blanks; a name longer than
@@ -135,12 +144,9 @@ void scale_mean(std::span<const double> sum, int32_t total, std::span<float> mea
 // The averager.
 
 // Averager: an empty mean for the given alignment (1 ABS, 2 CEN) and directions (0 FOR, 1 REV,
-// 2 BOTH); the sum and load arrays are allocated here once, for the whole run.
+// 2 BOTH); the sum and load arrays are sized by the template candidates (become_template).
 Averager::Averager(int32_t alignment, int32_t direction)
-    : alignment_(alignment),
-      direction_(direction),
-      sum_(static_cast<std::size_t>(kMaxElements)),
-      load_(static_cast<std::size_t>(kMaxElements)) {}
+    : alignment_(alignment), direction_(direction) {}
 
 // take_scan: take one scan into the mean, or reject it.
 // Given:     LUN     unit of the input scan file, standing at the scan's first data record
@@ -186,7 +192,10 @@ bool Averager::reject(int32_t LUN, const Header& HDR, int32_t NXTSCN, const char
 // 1. The candidate sets the template state (data-unit text with exponent denominator 1,
 //    sample-unit text, sample spacing, element type, representation) and the running range:
 //    NPTS = QQILEN, NL = QQICEN, NR = QQILEN - QQICEN - 1. A later candidate sets them anew.
-// 2. A candidate of more than kMaxElements elements is refused before anything is read.
+// 2. A candidate of more than kMaxElements elements is refused before anything is read; the
+//    sum and load arrays grow to hold the elements of every other one. A later scan loads and
+//    adds no more elements than the template has (its running range only shrinks), so they
+//    never need more.
 // 3. The sums become W*X(k) for all QQILEN points (2*QQILEN elements when complex), W the
 //    array header's QQADDS as a 32-bit float; the mean header is the array header.
 bool Averager::become_template(int32_t LUN, const Header& HDR, int32_t NXTSCN) {
@@ -205,6 +214,11 @@ bool Averager::become_template(int32_t LUN, const Header& HDR, int32_t NXTSCN) {
   const int64_t elements = rep_ == kComplex ? 2 * length : length;
   if (elements > kMaxElements) {
     return reject(LUN, HDR, NXTSCN, "VERIMANT 08> - INTERFEROGRAM LONGER THAN 100000 ELEMENTS");
+  }
+  const auto size = static_cast<std::size_t>(std::max<int64_t>(elements, 0));
+  if (load_.size() < size) {
+    load_.resize(size);
+    sum_.resize(size);
   }
 
   // Load all its points.
@@ -263,13 +277,14 @@ bool Averager::add_later_scan(int32_t LUN, const Header& HDR, int32_t NXTSCN) {
     nr_ = std::min(nr_, length - c - 1);
     first = c + 1 - nl_;
     last = c + 1 + nr_;
-    start = mean_(QQICEN) + 1 - nl_;
+    start = int64_t{mean_(QQICEN)} + 1 - nl_;
   }
 
   // Load them.
   Header ahdr;
-  int32_t ierr = 0;
-  fts::LDINDX(LUN, HDR, load_, ahdr, kFloatArray, rep_, point(first), point(last), ierr);
+  int32_t ierr = 0, i1 = 0, i2 = 0;
+  point_range(first, last, i1, i2);
+  fts::LDINDX(LUN, HDR, load_, ahdr, kFloatArray, rep_, i1, i2, ierr);
   if (ierr != 0) return reject(LUN, HDR, NXTSCN, "VERIMANT 08> - INTERFEROGRAM LOAD FAIL");
 
   // Add them, weighted, from the mean element of the first loaded point on.
@@ -284,12 +299,11 @@ bool Averager::add_later_scan(int32_t LUN, const Header& HDR, int32_t NXTSCN) {
 // output_points: the points of the mean that every accepted scan covered.
 // Returned:  first, last  ABS: 1 to NPTS; CEN: C+1-NL to C+1+NR (C the mean header's QQICEN)
 void Averager::output_points(int32_t& first, int32_t& last) const {
+  const int64_t centre = int64_t{mean_(QQICEN)} + 1;
   if (alignment_ == kAbsolute) {
-    first = 1;
-    last = point(npts_);
+    point_range(1, npts_, first, last);
   } else {
-    first = point(mean_(QQICEN) + 1 - nl_);
-    last = point(mean_(QQICEN) + 1 + nr_);
+    point_range(centre - nl_, centre + nr_, first, last);
   }
 }
 

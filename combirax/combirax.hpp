@@ -12,7 +12,7 @@
 
 namespace combirax {
 
-constexpr int32_t kMaxElements = 100000;       // elements of the sum and load arrays
+constexpr int32_t kMaxElements = 100000;       // most elements of a template
 constexpr std::size_t kMaxNameLength = 64;     // characters of a file name
 constexpr int32_t kInputUnit = 1;              // the scan file read
 constexpr int32_t kOutputUnit = 2;             // the average file written
@@ -80,6 +80,7 @@ class Averager {
   int64_t nl_ = 0;
   int64_t nr_ = 0;
 
+  // At least the template's elements, at most kMaxElements.
   std::vector<double> sum_;  // weighted sums, in the template's element numbering
   std::vector<float> load_;  // one scan's loaded elements; finally the mean
   fts::Header mean_;         // header of the mean: the template's array header, merged

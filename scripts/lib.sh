@@ -40,3 +40,25 @@ ensure_commands() {
 jobs() {
   nproc 2>/dev/null || echo 2
 }
+
+# clang and its libFuzzer runtime, for the fuzzing harnesses of fuzz/.
+ensure_fuzz_tools() {
+  local need=()
+  command -v clang++ >/dev/null 2>&1 || need+=(clang)
+  ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 ||
+    need+=(libclang-rt-14-dev)
+  if [ ${#need[@]} -gt 0 ]; then
+    echo "installing: ${need[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${need[@]}" >/dev/null
+  fi
+}
+
+# Configures and builds the fuzzing harnesses in build-fuzz/.
+build_fuzzers() {
+  cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DFTS_FUZZ=ON -DFTS_TESTS=OFF -DFTS_BENCH=OFF >/dev/null
+  cmake --build build-fuzz -j "$(jobs)" --target fuzzers
+}

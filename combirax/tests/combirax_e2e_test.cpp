@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -389,6 +390,16 @@ TEST(TotalWeight, OfZeroWritesAMessageAndNoMean) {
   EXPECT_TRUE(writes_no_mean("zero_weight", scans));
 }
 
+TEST(Output, OfIntegersRefusesAMeanThatIsNotFinite) {
+  // A 16-bit template and a float scan holding an infinity: the mean's integers would have no
+  // scale (every element would be written as full scale), so nothing is written and the run
+  // says why.
+  std::vector<Scan> scans = {real_scan(64, 32, 1), real_scan(64, 32, 2)};
+  scans[1].type = kR4;
+  scans[1].values[5] = std::numeric_limits<double>::infinity();
+  EXPECT_TRUE(writes_no_mean("integer_mean_not_finite", scans));
+}
+
 // ---------------------------------------------------------------------------------------------
 // Alignment and the running range.
 
@@ -417,6 +428,20 @@ TEST(Centred, AlignmentAddsCentreToCentre) {
   EXPECT_EQ(a.last - a.first + 1, 900);
   EXPECT_EQ(a.tmpl.centre - (a.first - 1), 350);
   EXPECT_TRUE(averages("cen_1000_900", scans, a));
+}
+
+TEST(Centred, AlignmentWorksOutCentresAtThe32BitLimitIn64Bits) {
+  // A template centred after 2147483647 points, far beyond its 64 points, and a scan centred
+  // 10 points earlier: template points 11 to 64 meet the scan's points 1 to 54.
+  std::vector<Scan> scans = {real_scan(64, 2147483647, 1), real_scan(64, 2147483637, 2)};
+  const Average a = average({{scans[0]}, {scans[1], -10}}, 11, 64);
+  EXPECT_EQ(a.tmpl.centre - (a.first - 1), 2147483637);
+  EXPECT_TRUE(averages("centre_at_32_bit_limit", scans, a));
+
+  // A scan centred within its points has none in common with that template: nothing is left to
+  // write, and the run says so.
+  scans[1] = real_scan(64, 32, 2);
+  EXPECT_TRUE(writes_no_mean("centre_at_32_bit_limit_no_common_points", scans));
 }
 
 TEST(Complex, ScansAverageBothPartsAlignedAtTheirCentres) {

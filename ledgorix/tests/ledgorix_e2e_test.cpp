@@ -239,6 +239,14 @@ const ReportCase kReportCases[] = {
     // The file ends inside the data of scan 2: its page is printed, then the run stops.
     {"data_cut_at_a_record", [] { return cut_scans(0); }, {1, 2}},
     {"data_cut_inside_a_record", [] { return cut_scans(100); }, {1, 2}},
+    // The file ends inside the header record of scan 3: pages 1 and 2, then the run stops.
+    {"header_cut_short",
+     [] {
+       ScanFile f = sample_scans(2);
+       f.bytes.insert(f.bytes.end(), 300, ' ');
+       return f;
+     },
+     {1, 2}},
     // Absurd sizes print as they are; a negative record count prints, then stops the run.
     {"absurd_counts", absurd_scans, {1, 2}},
     // Page and scan numbers above 999.

@@ -30,6 +30,8 @@ struct Unit {
   std::unique_ptr<textio::FileLineSource> lines;
 };
 
+StopHandler stop_handler = nullptr;  // set only by in-process harnesses
+
 std::map<int32_t, Unit>& units() {
   static std::map<int32_t, Unit> table;
   return table;
@@ -69,7 +71,7 @@ void open_file(int32_t unit, std::string_view name, Status status, Kind kind, in
   u.name = path;
   u.kind = kind;
   const std::size_t size = kind == Kind::scan ? kScanBuffer : kTextBuffer;
-  u.buffer = std::make_unique<char[]>(size);
+  u.buffer = std::make_unique_for_overwrite<char[]>(size);  // stdio fills what it uses
   std::setvbuf(file, u.buffer.get(), _IOFBF, size);
   if (kind == Kind::text_in) u.lines = std::make_unique<textio::FileLineSource>(file);
   units()[unit] = std::move(u);
@@ -228,7 +230,12 @@ void error_stop() {
   textio::put_line("#ERROR");
   close_all();
   textio::flush();
+  if (stop_handler != nullptr) stop_handler();
   std::exit(0);
+}
+
+void set_stop_handler(StopHandler handler) {
+  stop_handler = handler;
 }
 
 }  // namespace fts::lun

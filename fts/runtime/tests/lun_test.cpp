@@ -117,5 +117,20 @@ TEST(TextUnitsDeathTest, ReadingAUnitNotOpenForReadingStopsTheRun) {
   FTS_EXPECT_STOP(read_from(7), "^ #TEXTIN   01> - UNIT 7 NOT OPEN FOR READING\n#ERROR\n$");
 }
 
+TEST(ErrorStop, HandsOverToAnInProcessHarnessOnceTheUnitsAreClosed) {
+  // A harness that runs programs in its own process leaves the stop by an exception of its own.
+  struct Stopped {};
+  testing::TempDir dir;
+  int32_t ios = -1;
+  open_scan(4, (dir / "out.scan").string(), Status::new_file, ios);
+  ASSERT_EQ(ios, 0);
+  set_stop_handler([] { throw Stopped{}; });
+  textio::CaptureOutput log;
+  EXPECT_THROW(error_stop(), Stopped);
+  set_stop_handler(nullptr);
+  EXPECT_EQ(log.text(), "#ERROR\n");
+  EXPECT_FALSE(is_open(4));
+}
+
 }  // namespace
 }  // namespace fts::lun

@@ -1,9 +1,11 @@
 // ftshdutl: scan header items: names, copies and merges, texts, calibration pairs, units, axes.
 #include "fts/ftshdutl.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 
 #include "fts/ftscaldr.hpp"
 #include "fts/ftsmtutl.hpp"
@@ -201,9 +203,16 @@ void GTCALB(const Header& HDR, std::span<double, 5> CAL) {
 // CNVARB: volts per count of the analogue-to-digital converter.
 // Given:     HDR   header (QQADRG range in microvolts, QQADBT bits)
 // Returned:  VPC   QQADRG * 1e-6 / 2^QQADBT
-// Notes: computed in double and rounded once to 32 bits.
+// Notes: computed in double and rounded once to 32 bits. The exponent is negated in 64 bits (the
+//        bits may be any 32-bit value); a quotient beyond the float range is an infinity of its
+//        sign.
 void CNVARB(const Header& HDR, float& VPC) {
-  VPC = static_cast<float>(std::ldexp(static_cast<double>(HDR(QQADRG)) * 1.0e-6, -HDR(QQADBT)));
+  const auto exponent = static_cast<int>(std::clamp<int64_t>(-int64_t{HDR(QQADBT)}, -4096, 4096));
+  const double v = std::ldexp(static_cast<double>(HDR(QQADRG)) * 1.0e-6, exponent);
+  constexpr double kMax = std::numeric_limits<float>::max();
+  VPC = v > kMax    ? std::numeric_limits<float>::infinity()
+        : v < -kMax ? -std::numeric_limits<float>::infinity()
+                    : static_cast<float>(v);
 }
 
 // GTDATE: date text of the acquisition begin.

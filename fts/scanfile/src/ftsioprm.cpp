@@ -280,9 +280,14 @@ void store_elements(std::string_view name, int32_t LUN, std::span<const A> ARRAY
 // 1. The record lands in QQFTSB; its byte 93 (QQBORD) goes to QQFILE(LUN). A mark other than 1
 //    is a file from a machine of the other byte order: the 32-bit items are swapped (SWPHD).
 // 2. On failure QQFILE is left as it was.
+// 3. A file that ends inside the record is damaged, not at its end: as for a data record, the
+//    run ends with a diagnostic naming the file (the part of a scan that is there would otherwise
+//    go unnoticed as the end of the file).
 void RDFHD(int32_t LUN, int32_t& IERR) {
   int64_t got = 0;
-  if (lun::read_records(LUN, 1, QQFTSB.data(), got) != 0) {
+  const int32_t ios = lun::read_records(LUN, 1, QQFTSB.data(), got);
+  if (ios == lun::kShortRecord) lun::io_failure(LUN, "RECORD NOT READ", ios);
+  if (ios != 0) {
     IERR = 1;
     return;
   }

@@ -73,6 +73,20 @@ int32_t normalising_shift(const ConstElementArray& ARRAY, int32_t J1, int32_t J2
   return shift;
 }
 
+// True when array elements J1, J1+JSTEP, ... up to J2 (inside the array) are all finite; integer
+// arrays always are.
+bool all_finite(const ConstElementArray& ARRAY, int32_t J1, int32_t J2, int32_t JSTEP) {
+  auto finite = [&](auto span) {
+    for (int64_t j = J1; j <= J2; j += JSTEP) {
+      if (!std::isfinite(span[static_cast<std::size_t>(j - 1)])) return false;
+    }
+    return true;
+  };
+  if (ARRAY.type() == 2) return finite(ARRAY.as<float>());
+  if (ARRAY.type() == 3) return finite(ARRAY.as<double>());
+  return true;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -372,7 +386,10 @@ void LDINDX(int32_t LUN, const Header& HDR, ElementArray ARRAY, Header& AHDR, in
 // Notes:
 // 1. Refusals: "STINDX   01> ILLEGAL ARRAY TYPE" (AHDR's QQDTYP outside 0-3 or not the type of
 //    ARRAY), "STINDX   02> ILLEGAL FILE TYPE", a request refused by UPDHDR (its line, then
-//    "STINDX   03>"). A selection that reaches beyond the end of ARRAY stops the run with
+//    "STINDX   03>"), "STINDX   05> - VALUE NOT FINITE FOR INTEGER FILE" when an integer file
+//    is asked for a selection of reals of which one is infinite or not a number (integers cannot
+//    hold it, and it would leave no scale for the others: they would all be written as full
+//    scale or as 0). A selection that reaches beyond the end of ARRAY stops the run with
 //    "STINDX   04> - RANGE NOT IN ARRAY", before anything is written.
 // 2. Integer files are written normalised: S is the normalising shift of the selected elements
 //    (NORMI2 ... NORMR8), so that their largest magnitude fills half to full scale, and the file
@@ -404,6 +421,10 @@ void STINDX(int32_t LUN, Header& HDR, ConstElementArray ARRAY, const Header& AHD
   int32_t j1 = 0, j2 = 0, jstep = 0, nj = 0;
   INDICE(arep, IREP, I1, I2, j1, j2, jstep, nj);
   if (static_cast<std::size_t>(j2) > ARRAY.size()) STPLOG(1, "STINDX   04> - RANGE NOT IN ARRAY");
+  if (FTYP <= 1 && !all_finite(ARRAY, j1, j2, jstep)) {
+    MESSAG("STINDX   05> - VALUE NOT FINITE FOR INTEGER FILE");
+    return;
+  }
 
   // Scale shift and the file's exponent.
   const int32_t s = FTYP <= 1 ? normalising_shift(ARRAY, j1, j2, jstep) : ascl;

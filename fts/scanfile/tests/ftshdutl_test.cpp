@@ -317,6 +317,24 @@ TEST(CnvarbTest, GivesVoltsPerConverterCount) {
   float vpc = 0;
   CNVARB(h, vpc);
   EXPECT_EQ(vpc, 10.0f / 4096.0f);  // 0.00244140625, exact
+
+  // Bits at the ends of the 32-bit range, and a quotient beyond the float range.
+  struct Case {
+    int32_t bits, range;
+    float vpc;
+  };
+  constexpr float kInf = std::numeric_limits<float>::infinity();
+  constexpr Case kCases[] = {
+      {-2147483647 - 1, 1, kInf}, {-2147483647 - 1, -1, -kInf}, {2147483647, 1000000, 0.0f},
+      {-200, 1000000, kInf},      {-20, 10000000, 10485760.0f},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.bits);
+    h(QQADBT) = c.bits;
+    h(QQADRG) = c.range;
+    CNVARB(h, vpc);
+    EXPECT_EQ(vpc, c.vpc);
+  }
 }
 
 TEST(GtdateTest, WritesTheBeginDateAndTime) {

@@ -753,5 +753,19 @@ TEST_F(ScanFileTest, ShortLastRecordStopsTheRun) {
       "RECORD NOT READ, UNIT 1, RECORD 3 \\(RECORD CUT SHORT\\), FILE [^\n]*short\\.dat\n#ERROR\n");
 }
 
+TEST_F(ScanFileTest, HeaderRecordCutShortStopsTheRun) {
+  Header h = sample_header(1);
+  h(QQFLEN) = 0;
+  open_input(join({header_record(h, Order::little), Bytes(300, 0)}), "short.dat");
+  FTS_EXPECT_STOP(
+      {
+        Header in;
+        int32_t ieof = 0;
+        LOADHD(kIn, in, ieof);
+        LOADHD(kIn, in, ieof);
+      },
+      "RECORD NOT READ, UNIT 1, RECORD 2 \\(RECORD CUT SHORT\\), FILE [^\n]*short\\.dat\n#ERROR\n");
+}
+
 }  // namespace
 }  // namespace fts

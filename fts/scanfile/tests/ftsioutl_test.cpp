@@ -623,6 +623,7 @@ TEST_F(ScanAccessTest, StindxRefusesBadRequestsBeforeWritingAnything) {
     const char* name;
     int32_t atyp, ftyp, irep, i1, i2, array_size;
     std::string messages;
+    float last = 1.0f;  // the array's last element
   };
   const Case kCases[] = {
       {"array type", 5, 0, 0, 1, 4, 4, log_lines({"STINDX   01> ILLEGAL ARRAY TYPE"})},
@@ -630,11 +631,16 @@ TEST_F(ScanAccessTest, StindxRefusesBadRequestsBeforeWritingAnything) {
       {"file type", 2, 3, 0, 1, 4, 4, log_lines({"STINDX   02> ILLEGAL FILE TYPE"})},
       {"part", 2, 0, 1, 1, 4, 4,
        log_lines({"UPDHDR   04> - IMAGINARY DATA NOT IN SOURCE", "STINDX   03>"})},
+      {"not a number into 16-bit integers", 2, 0, 0, 1, 4, 4,
+       log_lines({"STINDX   05> - VALUE NOT FINITE FOR INTEGER FILE"}), std::nanf("")},
+      {"infinity into 32-bit integers", 2, 1, 0, 1, 4, 4,
+       log_lines({"STINDX   05> - VALUE NOT FINITE FOR INTEGER FILE"}), -HUGE_VALF},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
     Header ah = header_of(scan_items(c.atyp, 0, 4, 1));
-    const std::vector<float> a(static_cast<std::size_t>(c.array_size), 1.0f);
+    std::vector<float> a(static_cast<std::size_t>(c.array_size), 1.0f);
+    a.back() = c.last;
     open_output(std::string(c.name) + ".dat");
     Header h = header_of(scan_items(1, 1, 1, 42));
     const Header before = h;

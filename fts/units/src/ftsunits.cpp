@@ -242,8 +242,11 @@ void UNTSTR(int32_t IYD, int32_t IPY, int32_t IXD, int32_t IPX, int32_t IYC, int
 void DUNITS(const Header& HDR, int32_t IDEN, UnitText& U) {
   const bool spectrum = HDR(QQDKND) != 0;
   const bool ratio = HDR(QQDRAT) != 0;
-  UNTSTR(HDR(QQDYUN), HDR(QQDYPW) + 1, HDR(QQDXUN), spectrum ? 1 : 0, HDR(QQCYUN),
-         ratio ? HDR(QQCYPW) + 1 : 0, HDR(QQCXUN), spectrum && ratio ? 1 : 0, IDEN, U);
+  // The power items hold the power minus one; formed in 64 bits, a power beyond the 32-bit range
+  // wraps to a negative one, which UNTSTR refuses.
+  const auto power = [&HDR](int32_t item) { return static_cast<int32_t>(int64_t{HDR(item)} + 1); };
+  UNTSTR(HDR(QQDYUN), power(QQDYPW), HDR(QQDXUN), spectrum ? 1 : 0, HDR(QQCYUN),
+         ratio ? power(QQCYPW) : 0, HDR(QQCXUN), spectrum && ratio ? 1 : 0, IDEN, U);
 }
 
 void DEFSSC(std::string& TEXT, int32_t& LEN, std::string_view S1, std::string_view S2) {

@@ -128,6 +128,18 @@ TEST(DataUnits, FromHeaderCodes) {
   negative(QQDYPW) = -2;
   DUNITS(negative, 1, u);
   EXPECT_EQ(u.text, "*");
+
+  // A power item at the top of the 32-bit range (only a header made in memory holds one) is no
+  // power either, and its "+ 1" does not overflow.
+  Header top = spectrum_header(1, 0, 1);
+  top(QQDYPW) = 2147483647;
+  DUNITS(top, 1, u);
+  EXPECT_EQ(u.text, "*");
+  top(QQDYPW) = 0;
+  top(QQDRAT) = 1;
+  top(QQCYPW) = 2147483647;
+  DUNITS(top, 1, u);
+  EXPECT_EQ(u.text, "*");
 }
 
 TEST(Superscripts, MarkersAreReplaced) {

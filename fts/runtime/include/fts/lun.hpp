@@ -70,6 +70,14 @@ int32_t write_line(int32_t unit, std::string_view line);
 // and ends the process with exit status 0.
 [[noreturn]] void error_stop();
 
+// What the error stop calls in place of ending the process (see set_stop_handler).
+using StopHandler = void (*)();
+// Only for a harness that runs whole programs in its own process, run after run (the fuzzers of
+// fuzz/): the error stop calls HANDLER in place of ending the process, once "#ERROR" is written
+// and every unit closed; HANDLER must leave by an exception of the harness's own that unwinds
+// back to it. nullptr, the default, keeps the process exit. Programs never set it.
+void set_stop_handler(StopHandler handler);
+
 // A fatal input/output failure on a scan-file record: writes a diagnostic naming the unit and
 // file, then stops the run like the error stop (files closed, exit status 0).
 [[noreturn]] void io_failure(int32_t unit, std::string_view what, int32_t ios);
