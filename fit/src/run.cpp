@@ -27,6 +27,7 @@ namespace {
 constexpr int32_t kFloat = 2;     // QQDTYP of 32-bit floats
 constexpr int32_t kSpectrum = 1;  // QQDKND of a spectrum
 constexpr float kSolarStart = 0.6f;
+constexpr double kFloatMax = std::numeric_limits<float>::max();
 
 // Messages of the run that stop it (each followed by "#ERROR").
 constexpr const char* kStatusError = " Error creating status report file";
@@ -173,7 +174,8 @@ bool Run::set_up_pass() {
   if (filter_.on) {
     const double points = filter_.time_constant / smp;
     fts::STPLOG(points > 2.0 ? 0 : 1,
-                (FreeLine() << "FILTER TIME CONSTANT TOO SHORT:" << static_cast<float>(points)
+                (FreeLine() << "FILTER TIME CONSTANT TOO SHORT:"
+                            << static_cast<float>(std::clamp(points, -kFloatMax, kFloatMax))
                             << " POINTS, MORE THAN 2 NEEDED")
                     .str());
   }
