@@ -1,8 +1,6 @@
 // dialogue: the fit programs' questions and answers, the termination lines and the end of a run.
 #include "fit/dialogue.hpp"
 
-#include <cstdlib>
-
 #include "fit/settings.hpp"
 #include "fts/shell.hpp"
 
@@ -33,13 +31,15 @@ char Dialogue::letter(std::string_view prompt) {
 }
 
 // terminate: end the run after an answer that cannot be read.
-// Notes: the flag shown by "ERROR=" is the state of the failed read, which is never success
-//        (an unreadable answer and the end of standard input alike).
+// Notes: 1. The flag shown by "ERROR=" is the state of the failed read, which is never success
+//           (an unreadable answer and the end of standard input alike).
+//        2. The run then ends normally: Terminated takes it back to run(), which closes its
+//           files and returns.
 void Dialogue::terminate() {
   textio::put_line(
       (textio::FreeLine() << " USER REQUESTED TERMINATION, FILE=" << last_scan_).str());
   textio::put_line((textio::FreeLine() << "                            ERROR=" << true).str());
-  end_run();
+  throw Terminated{};
 }
 
 // close_run: close the run's files.
@@ -49,12 +49,6 @@ void Dialogue::terminate() {
 //        programs write no final line.
 void close_run() {
   fts::shell::finish({{kStatusUnit, kWriteStatus}, {kValuesUnit, kWriteValues}}, "");
-}
-
-// end_run: the normal end of a run from anywhere in it.
-void end_run() {
-  close_run();
-  std::exit(0);
 }
 
 }  // namespace fit

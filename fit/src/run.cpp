@@ -353,11 +353,15 @@ void Run::fit_scan() {
 // Notes: 1. Questions 1 to 6 are asked once; then every pass asks 7 to 11 (12 and 13 in the
 //           first pass only) and fits its scans, until 7 is answered with a zero.
 //        2. A run ends without a final line of its own; the two output files are closed and
-//           checked at its end.
+//           checked at its end, also after the termination lines of an answer that cannot be
+//           read (Terminated, thrown by the dialogue).
 int run(Variant variant) {
   auto r = std::make_unique<Run>(variant);
-  r->start();
-  while (r->set_up_pass()) r->scans();
+  try {
+    r->start();
+    while (r->set_up_pass()) r->scans();
+  } catch (const Terminated&) {
+  }
   close_run();
   return 0;
 }

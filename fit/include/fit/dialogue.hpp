@@ -34,12 +34,19 @@ class Dialogue {
   int32_t last_scan() const { return last_scan_; }
 
   // The termination lines " USER REQUESTED TERMINATION, FILE=" with the last scan read and
-  // "                            ERROR= T", then the normal end of the run (end_run).
+  // "                            ERROR= T", then the normal end of the run: throws Terminated,
+  // which run() catches to close the run's files and return.
   [[noreturn]] void terminate();
 
  private:
   int32_t last_scan_ = 0;
 };
+
+// Thrown by Dialogue::terminate once the termination lines are written; caught by run() alone,
+// which then ends the run normally (close_run) and returns. It carries the run out of any depth
+// of its questions without ending the process from inside, so that a caller of run() (a test or
+// the fuzzing harness) gets control back.
+struct Terminated {};
 
 // True for an answer letter that says yes ("Y" or "y").
 constexpr bool is_yes(char c) {
@@ -52,10 +59,7 @@ inline constexpr const char* kWriteStatus = " ERROR WRITING STATUS REPORT";
 inline constexpr const char* kWriteValues = " ERROR WRITING FIT VALUES FILE";
 
 // Ends the run normally: the status report and the fit values file are closed and checked (a
-// failure stops the run with the file's message), every other unit is closed, and the process
-// ends with status 0.
-[[noreturn]] void end_run();
-// The same without ending the process.
+// failure stops the run with the file's message) and every other unit is closed.
 void close_run();
 
 }  // namespace fit
