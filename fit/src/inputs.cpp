@@ -42,6 +42,29 @@ bool covers(const fts::Header& HDR, double W1, double W2) {
   return R1 <= W1 && W2 <= R2;
 }
 
+// The elements that GETSPT loads for W1 .. W2 (the nearest points widened by 8 on each side),
+// from the header alone; -1 when the header gives no sampling interval.
+int64_t curve_elements(const fts::Header& HDR, double W1, double W2) {
+  const Section s = section_of(HDR, W1, W2);
+  if (!s.defined) return -1;
+  const int64_t points = s.points + 16;
+  return HDR(fts::QQDREP) == kComplex ? 2 * points : points;
+}
+
+// Whether a scan's section of W1 .. W2 can be loaded as a ResponseCurve. A section of more
+// elements than the curve holds is not, and the line WHAT " TOO LARGE:  n ELEMENTS, AT MOST
+// 65536" is written; nor is a spectrum without a sampling interval (no point lies anywhere).
+bool curve_fits(const fts::Header& HDR, double W1, double W2, textio::FreeLine what) {
+  const int64_t n = curve_elements(HDR, W1, W2);
+  if (n < 0) return false;
+  if (n <= ResponseCurve::kElements) return true;
+  const auto shown =
+      static_cast<int32_t>(std::min<int64_t>(n, std::numeric_limits<int32_t>::max()));
+  what << " TOO LARGE:" << shown << " ELEMENTS, AT MOST" << ResponseCurve::kElements;
+  textio::put_line(what.str());
+  return false;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -88,7 +111,8 @@ Section section_of(const fts::Header& HDR, double W1, double W2) {
 //                     each side, as 32-bit floats, and their array header
 //            (value)  true when loaded
 // Notes: the scan is refused before anything is read when its section holds more elements than
-//        CURVE does (the loader's message lines are then written).
+//        CURVE does: the line " RESPONSE TOO LARGE:  n ELEMENTS, AT MOST  65536" is written and
+//        the pass runs without a response curve, as after any other failure.
 bool load_response_curve(const std::string& name, double W1, double W2, ResponseCurve& curve) {
   int32_t ierr = 0;
   fts::OPFINP(kResponseUnit, name, ierr);
@@ -96,7 +120,8 @@ bool load_response_curve(const std::string& name, double W1, double W2, Response
   fts::Header hdr;
   int32_t curscn = 1, ieof = 0;
   fts::GETHDR(kResponseUnit, hdr, curscn, 1, ierr, ieof);
-  bool loaded = ierr == 0 && ieof == 0 && covers(hdr, W1, W2);
+  bool loaded = ierr == 0 && ieof == 0 && covers(hdr, W1, W2) &&
+                curve_fits(hdr, W1, W2, textio::FreeLine() << " RESPONSE");
   if (loaded) {
     fts::GETSPT(kResponseUnit, hdr, curve.values, curve.AHDR, kFloat, hdr(fts::QQDREP), W1, W2,
                 ierr);
@@ -144,7 +169,10 @@ int32_t response_on_grid(std::span<const double> W, textio::LineSource* mask,
 // Given:     grid     the fit grid
 // Given and returned:
 //            solar    spectra 1..count on the grid, their keys (item 218), count, loaded
-// Notes: GETHDR writes its end-of-file line when the file holds fewer than 11 scans.
+// Notes: 1. GETHDR writes its end-of-file line when the file holds fewer than 11 scans.
+//        2. A spectrum whose section would not fit the 65536 elements of a loaded section stops
+//           the loading, before anything of it is read, with the line
+//           " SOLAR SPECTRUM  k TOO LARGE:  n ELEMENTS, AT MOST  65536".
 void load_solar_spectra(const Grid& grid, SolarSet& solar) {
   static ResponseCurve section;  // one section at a time, loaded then resampled
   solar.count = 0;
@@ -154,6 +182,7 @@ void load_solar_spectra(const Grid& grid, SolarSet& solar) {
     int32_t curscn = k, ierr = 0, ieof = 0;
     fts::GETHDR(kSolarUnit, hdr, curscn, k, ierr, ieof);
     if (ierr != 0 || ieof != 0 || !covers(hdr, grid.W1, grid.W2)) break;
+    if (!curve_fits(hdr, grid.W1, grid.W2, textio::FreeLine() << " SOLAR SPECTRUM" << k)) break;
     fts::GETSPT(kSolarUnit, hdr, section.values, section.AHDR, kFloat, hdr(fts::QQDREP), grid.W1,
                 grid.W2, ierr);
     if (ierr != 0) break;

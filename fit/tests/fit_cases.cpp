@@ -210,6 +210,28 @@ void unordered_keys(const fs::path& dir) {
   EXPECT_TRUE(write_solar(dir / "solar.dat", night, false));
 }
 
+// A response and solar spectra sampled 400 times more finely than the night: their sections of
+// the fit range hold more elements than a loaded section can (80017). The solar file's first
+// spectrum is on the night's own axis, its second on the fine one (one more degree below).
+void too_fine(const fs::path& dir) {
+  const Night night;
+  write_inputs(dir, night, series(2, 190.0, 1.0, 1000.0, 10.0, 0.5));
+  Night fine = night;
+  fine.interval = night.interval / 400.0;
+  fine.first -= 1.0;  // covering the snapped fit range whole
+  fine.last += 1.0;
+  EXPECT_TRUE(write_response(dir / "response.dat", fine));
+  Night first = night;
+  first.solar_keys = {0};
+  fine.solar_keys = {-10800};
+  EXPECT_TRUE(write_solar(dir / "solar1.dat", first));
+  EXPECT_TRUE(write_solar(dir / "solar2.dat", fine));
+  ft::write_file(dir / "solar.dat",
+                 ft::read_file(dir / "solar1.dat") + ft::read_file(dir / "solar2.dat"));
+  fs::remove(dir / "solar1.dat");
+  fs::remove(dir / "solar2.dat");
+}
+
 // The noise-free night: scans of 170 to 210 K.
 constexpr int kNoiseFreeScans = 5;
 
@@ -245,6 +267,8 @@ const std::map<std::string, Setup>& setups() {
     t["range_zero"] = night_of(series(3, 190.0, 0.0, 1000.0, 0.0, 0.5));
     t["end_of_answers"] = night_of(series(2, 190.0, 1.0, 1000.0, 10.0, 0.5));
     t["unreadable_answer"] = night_of(series(2, 190.0, 1.0, 1000.0, 10.0, 0.5));
+    t["response_and_solar_too_fine"] = too_fine;
+    t["response_too_fine"] = too_fine;
     t["mismatched_scan"] = edited(3, [](fts::Header& h) { h(fts::QQSSLP) = 2; });
     t["too_many_points"] = [](const fs::path& dir) {
       Night night;
@@ -255,6 +279,8 @@ const std::map<std::string, Setup>& setups() {
 
     // Refusals and scans without a fit.
     t["temperature_refused"] = night_of(series(1, 190.0, 0.0, 1000.0, 0.0));
+    t["filter_order_refused"] = night_of(series(1, 190.0, 0.0, 1000.0, 0.0));
+    t["iteration_limit_refused"] = night_of(series(1, 190.0, 0.0, 1000.0, 0.0));
     t["time_constant_refused"] = night_of(series(1, 190.0, 0.0, 1000.0, 0.0));
     t["time_constant_too_short"] = night_of(series(1, 190.0, 0.0, 1000.0, 0.0));
     t["undefined_line_shape"] = [](const fs::path& dir) {

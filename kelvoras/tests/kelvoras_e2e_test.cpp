@@ -37,9 +37,11 @@ const char* const kCaseNames[] = {
     "mismatched_scan",
     "too_many_points",
     "complex_too_many_elements",
+    "response_and_solar_too_fine",
     // Refusals and scans without a fit.
     "temperature_refused",
     "time_constant_refused",
+    "filter_order_refused",
     "time_constant_too_short",
     "undefined_line_shape",
     "undefined_axis_first",

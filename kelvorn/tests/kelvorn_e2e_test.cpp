@@ -33,9 +33,11 @@ const char* const kCaseNames[] = {
     "mismatched_scan",
     "too_many_points",
     "complex_too_many_elements",
+    "response_too_fine",
     // Refusals and scans without a fit.
     "temperature_refused",
     "time_constant_refused",
+    "iteration_limit_refused",
     "time_constant_too_short",
     "undefined_line_shape",
     "undefined_axis_first",

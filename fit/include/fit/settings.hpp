@@ -59,13 +59,20 @@ struct Filter {
   float time_constant = 0.0f;  // slide cm-1
 };
 
-// Questions 3 (3a, 3b) and 4 (4a to 4d). A time constant or a temperature that is not above 0
-// stops the run with its message.
+// The largest filter order and iteration limit taken. Each filter pass and each iteration goes
+// over every point; a count in the millions would keep a run busy for days on one scan.
+constexpr int32_t kMaxFilterOrder = 1000;
+constexpr int32_t kMaxIterationLimit = 1000;
+
+// Questions 3 (3a, 3b) and 4 (4a to 4d). A time constant or a temperature that is not above 0,
+// and a filter order or an iteration limit above 1000, stop the run with their messages.
 void ask_filter(Dialogue& dialogue, Filter& filter);
 void ask_settings(Dialogue& dialogue, Settings& settings);
 
-// The messages of the two refusals.
+// The messages of the refusals.
 inline constexpr const char* kTimeConstantRefused = " FILTER TIME CONSTANT MUST BE ABOVE 0";
 inline constexpr const char* kTemperatureRefused = " INITIAL TEMPERATURE MUST BE ABOVE 0 K";
+inline constexpr const char* kOrderRefused = " FILTER ORDER MUST BE AT MOST 1000";
+inline constexpr const char* kIterationsRefused = " MAXIMUM ITERATION COUNT MUST BE AT MOST 1000";
 
 }  // namespace fit
