@@ -1,9 +1,10 @@
 // make_seeds: writes the seed corpora of fuzz/corpus from small scans made with the library's
 // own writer (some then turned into the other byte order or given absurd items byte by byte),
-// the end-to-end cases' answer files and the time-series fixtures.
+// the end-to-end cases' answer files and the time-series fixtures; and the fit programs' fixed
+// inputs of fuzz/fixtures with their seeds, made by the forward model of the fit tests.
 // Usage: fuzz_make_seeds <source folder of the suite>
-// The output, the whole of fuzz/corpus, is committed; run it again only when the fixtures it
-// draws on change.
+// The output, the whole of fuzz/corpus and the fit_* files of fuzz/fixtures, is committed; run it
+// again only when the fixtures it draws on change.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "fixtures.hpp"
 #include "fts/ftshdutl.hpp"
 #include "fts/ftsiface.hpp"
 #include "fts/ftsioutl.hpp"
@@ -78,6 +80,18 @@ Scan scan(int32_t kind, int32_t rep, int32_t points, int32_t file_type) {
   return s;
 }
 
+// The scan file BYTES with fixed write stamps, so that the seeds come out the same every time.
+std::string fixed_stamps(std::string bytes) {
+  for (std::size_t at = 0; at + kRecord <= bytes.size();) {
+    int32_t records = 0;
+    std::memcpy(&records, bytes.data() + at + 4 * (fts::QQFLEN - 97), 4);
+    const int32_t stamps[2] = {739000, 0};
+    std::memcpy(bytes.data() + at + 4 * (fts::QQFCDY - 97), stamps, sizeof stamps);
+    at += kRecord * (1 + static_cast<std::size_t>(records));
+  }
+  return bytes;
+}
+
 // The bytes of a scan file of SCANS written by the library.
 std::string file_of(const std::vector<Scan>& scans, const fs::path& tmp) {
   const std::string name = (tmp / "seed.scn").string();
@@ -91,16 +105,81 @@ std::string file_of(const std::vector<Scan>& scans, const fs::path& tmp) {
     if (ierr != 0) std::cerr << "a seed scan was not written\n";
   }
   fts::lun::close(1);
-  // Fixed write stamps, so that the seeds come out the same every time.
-  std::string bytes = read_all(name);
-  for (std::size_t at = 0; at + kRecord <= bytes.size();) {
-    int32_t records = 0;
-    std::memcpy(&records, bytes.data() + at + 4 * (fts::QQFLEN - 97), 4);
-    const int32_t stamps[2] = {739000, 0};
-    std::memcpy(bytes.data() + at + 4 * (fts::QQFCDY - 97), stamps, sizeof stamps);
-    at += kRecord * (1 + static_cast<std::size_t>(records));
+  return fixed_stamps(read_all(name));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The fit programs' inputs, from the forward model.
+
+namespace fc = fit::cases;
+
+// The bytes of what WRITE puts into a new file in TMP (a scan file unless TEXT; scan files with
+// fixed stamps).
+template <class Write>
+std::string made(const fs::path& tmp, Write&& write, bool text = false) {
+  const fs::path name = tmp / "fit.seed";
+  fs::remove(name);
+  if (!write(name)) std::cerr << "a fit seed was not written\n";
+  return text ? read_all(name) : fixed_stamps(read_all(name));
+}
+
+// Three scans of a night ten minutes apart, at 185, 190 and 195 K, with noise.
+std::vector<fc::ScanPlan> fit_scans(double SA) {
+  std::vector<fc::ScanPlan> scans;
+  for (int k = 0; k < 3; ++k) {
+    fc::ScanPlan s;
+    s.T = 185.0 + 5.0 * k;
+    s.BI = 1000.0 - 50.0 * k;
+    s.SA = SA * (3 - k);
+    s.noise = 0.5;
+    s.minute = 10 * k;
+    scans.push_back(s);
   }
-  return bytes;
+  return scans;
+}
+
+// The twilight night of the fixtures: from 18:20 UT at 50 N, 7 E, solar spectra for 0, -3, -6,
+// -9 and -12 degrees, a sloping response, a slide scale 1.0001 times the true one.
+fc::Night twilight() {
+  fc::Night night;
+  night.start_ms = (18 * 60 + 20) * 60000;
+  night.solar_keys = {0, -10800, -21600, -32400, -43200};
+  night.response_slope = 0.004;
+  night.cal.c = {1.0001, 0.0, 0.0, 0.0, 0.0};
+  return night;
+}
+
+// The fixed inputs (name -> bytes) and the seeds of the fit programs.
+void fit_inputs(const fs::path& tmp, std::map<std::string, std::string>& fixtures,
+                std::map<std::string, std::string>& seeds) {
+  const fc::Night night = twilight();
+  const auto night_of = [&](const fc::Night& n, const std::vector<fc::ScanPlan>& scans) {
+    return made(tmp, [&](const fs::path& p) { return fc::write_night(p, n, scans); });
+  };
+  fixtures["fit_data.dat"] = night_of(night, fit_scans(100.0));
+  fixtures["fit_response.dat"] =
+      made(tmp, [&](const fs::path& p) { return fc::write_response(p, night); });
+  fixtures["fit_solar.dat"] =
+      made(tmp, [&](const fs::path& p) { return fc::write_solar(p, night); });
+  fixtures["fit_lines.txt"] = made(
+      tmp, [&](const fs::path& p) { return fc::write_lines(p, night.lines); }, true);
+  fixtures["fit_mask.txt"] = "6830.0 6832.0\n6850.5,6851\n";
+  fixtures["fit_calibration.txt"] = "1.0001\n";
+
+  // Seeds: every fixture, a night without the solar term, one of gains and another layout, and
+  // text files out of order.
+  for (const auto& [name, bytes] : fixtures) seeds[name.substr(4)] = bytes;
+  seeds["night_plain.dat"] = night_of(fc::Night{}, fit_scans(0.0));
+  {
+    std::vector<fc::ScanPlan> scans = fit_scans(0.0);
+    scans[1].gains = {2, 1, 3};
+    scans[2].edit = [](fts::Header& h) { h(fts::QQSSLP) = 2; };
+    seeds["night_gains_layout.dat"] = night_of(fc::Night{}, scans);
+  }
+  seeds["lines_descending.txt"] =
+      "6870.5 300 336 7 7 1\n6850.2 150 168 9 4 1\n6830.1 60 67.2 5 2 1\n6810 10 11.2 3 1 1\n";
+  seeds["mask_descending.txt"] = "6850 6851\n6830 6832\n6840,6839\n";
+  seeds["calibration_five.txt"] = "1.0001 -2.5 1e3\n1e-12 0\n";
 }
 
 // Sets the 32-bit item I of the header record at byte AT of BYTES (little-endian).
@@ -196,14 +275,23 @@ int main(int argc, char** argv) {
   }
   for (const auto& [name, text] : series) write_all(out / "series" / name, text);
 
+  // The fit programs' fixtures and seeds.
+  std::map<std::string, std::string> fit_fixtures, fit_seeds;
+  fit_inputs(tmp, fit_fixtures, fit_seeds);
+  for (const auto& [name, bytes] : fit_fixtures) write_all(src / "fuzz" / "fixtures" / name, bytes);
+  for (const auto& [name, bytes] : fit_seeds) write_all(out / "fit" / name, bytes);
+
   // Answers of the end-to-end cases, each with an input file, for the answers harnesses.
   const std::map<std::string, std::vector<std::string>> files_for = {
       {"combirax", {"ifg_int16_forward_reverse", "ifg_float_64", "ifg_centre_at_32_bit_limit"}},
       {"ledgorix", {"ifg_int16_forward_reverse", "ifg_absurd_counts", "spt_int16_complex_two"}},
       {"magnorav", {"spt_float_100", "spt_int16_complex_two", "ifg_float_64"}},
   };
+  const std::vector<std::string> fit_files = {"data.dat", "night_plain.dat",
+                                              "night_gains_layout.dat"};
   constexpr std::size_t kAnswerSeeds = 12;
-  for (const char* program : {"combirax", "ledgorix", "magnorav", "lissorak"}) {
+  for (const char* program :
+       {"combirax", "ledgorix", "magnorav", "lissorak", "kelvoras", "kelvorn"}) {
     std::vector<fs::path> stdins;
     for (const auto& e : fs::directory_iterator(src / program / "tests" / "cases")) {
       if (e.path().extension() == ".stdin") stdins.push_back(e.path());
@@ -215,6 +303,8 @@ int main(int argc, char** argv) {
       std::string file;
       if (std::string(program) == "lissorak") {
         file = series.count(name) != 0 ? series[name] : series.begin()->second;
+      } else if (std::string(program).rfind("kelvor", 0) == 0) {
+        file = fit_seeds[fit_files[k % fit_files.size()]];
       } else {
         const auto& choice = files_for.at(program);
         file = scans[choice[k % choice.size()]];

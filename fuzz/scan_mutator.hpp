@@ -51,9 +51,11 @@ inline std::size_t mutate_scan(std::uint8_t* data, std::size_t size, std::size_t
     return size;
   }
 
-  // 32-bit items: most often those that size, place or weigh the data.
-  static constexpr int kSizing[] = {131, 132, 133, 139, 140, 145, 146, 147, 148, 149, 157,
-                                    160, 161, 162, 163, 164, 193, 194, 195, 196, 197, 198};
+  // 32-bit items: most often those that size, place, time or weigh the data, and the site and
+  // sun-angle key of the fit programs.
+  static constexpr int kSizing[] = {131, 132, 133, 135, 136, 137, 138, 139, 140, 145,
+                                    146, 147, 148, 149, 157, 160, 161, 162, 163, 164,
+                                    193, 194, 195, 196, 197, 198, 215, 216, 217, 218};
   const int item =
       rng() % 2 == 0 ? kSizing[rng() % std::size(kSizing)] : 129 + static_cast<int>(rng() % 96);
   const std::size_t at = header + 4 * static_cast<std::size_t>(item - 97);
