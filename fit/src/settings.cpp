@@ -33,8 +33,9 @@ void ask_filter(Dialogue& dialogue, Filter& filter) {
 // Notes: 1. A temperature that is not above 0, or so small that c2/T overflows, stops the run
 //           with " INITIAL TEMPERATURE MUST BE ABOVE 0 K".
 //        2. An iteration limit above 1000 stops the run with
-//           " MAXIMUM ITERATION COUNT MUST BE AT MOST 1000": a fit that has not converged by
-//           then never will, and a scan that does not converge would run to the limit.
+//           " MAXIMUM ITERATION COUNT MUST BE AT MOST 1000": a fit of two or three parameters
+//           converges within a few iterations or not at all, and one that does not runs to
+//           the limit, scan after scan.
 void ask_settings(Dialogue& dialogue, Settings& settings) {
   if (!is_yes(dialogue.letter("$Do you wish to change default settings [Y/N] > "))) return;
   float T = 180.0f;
