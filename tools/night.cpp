@@ -60,9 +60,10 @@ constexpr int32_t kFitPoints = 4096;     // points a fit range may hold
 constexpr int32_t kMargin = 24;          // points of the scans beyond the fit range on each side
 // The slide scale of the instrument: s = c1 w + c4 w^3, a shift of about -0.13 cm-1 at 6500.
 constexpr std::array<double, 5> kCalibration = {0.99998, 0.0, 0.0, 1.5e-14, 0.0};
-// Solar spectra: keys from -5 to -13 degrees, one per degree; an atlas of absorption lines that
-// is the same for every seed (the sun's spectrum does not change with the night).
-constexpr int kSolarKeys = 9;
+// Solar spectra: keys from -4 to -14 degrees, one per degree, as many as the fit loads (so that
+// it reads no further than the file holds); an atlas of absorption lines that is the same for
+// every seed (the sun's spectrum does not change with the night).
+constexpr int kSolarKeys = 11;
 constexpr int kSolarLines = 30;
 constexpr uint64_t kSolarAtlasSeed = 20231115;
 constexpr double kContaminant = 0.03;  // intensity of the contaminating feature / band intensity
@@ -318,7 +319,7 @@ std::unique_ptr<Night> Night::make(const Settings& s, std::string& error) {
   }
   const double peak = fw::instrument_line_shape(s.window, n.res_, 0.0);
   for (int k = 0; k < kSolarKeys; ++k) {
-    const double degrees = -5.0 - k;
+    const double degrees = -4.0 - k;
     fw::SolarSpectrum spectrum{static_cast<int32_t>(std::lround(degrees * 3600.0)), {}};
     const double tilt = -0.15 * (-degrees - 5.0) / 8.0;
     for (int32_t i = 1; i <= grid.points; ++i) {
