@@ -119,7 +119,12 @@ Spread spread(const std::vector<double>& z) {
 }
 
 void print_spread(const char* what, const Spread& s) {
-  std::printf("  %-22s %3d scans   mean %6.2f   spread %5.2f\n", what, s.count, s.mean, s.sd);
+  std::printf("  %-22s %3d scans   mean %6.2f   spread ", what, s.count, s.mean);
+  if (std::isnan(s.sd)) {
+    std::printf("    -\n");
+  } else {
+    std::printf("%5.2f\n", s.sd);
+  }
 }
 
 }  // namespace
