@@ -10,6 +10,7 @@
 
 #include "fts/ftscalib.hpp"
 #include "fts/ftshdutl.hpp"
+#include "fts/ftssums.hpp"
 #include "fts/ftsuser1.hpp"
 
 namespace fit {
@@ -151,11 +152,7 @@ void SCALE(std::span<float> ARR, int32_t N, float& ANORM) {
 // sum_of_squares: the first step of SCALE.
 // Returned:  (value)  sum of ARR(i)^2, i = 1..N, in 64 bits in element order
 double sum_of_squares(std::span<const float> ARR, int32_t N) {
-  double sum = 0.0;
-  for (const float x : ARR.first(used(ARR, N))) {
-    sum += static_cast<double>(x) * static_cast<double>(x);
-  }
-  return sum;
+  return fts::split::squares(ARR.data(), 1, static_cast<int32_t>(used(ARR, N)));
 }
 
 // scale_by: the second step of SCALE.
@@ -449,20 +446,8 @@ void CoefficientLists::columns(const Terms& t, std::span<const float> P, std::sp
   sums(P, E, A, D);
   model_columns(t, A.first(n), D.first(n), r, y, solar, B, DER, Q, RES);
   if (squares == nullptr) return;
-  double sb = 0.0, sd = 0.0, sq = 0.0;
-  if (solar.empty()) {
-    for (std::size_t i = 0; i < n; ++i) {
-      sb += static_cast<double>(B[i]) * static_cast<double>(B[i]);
-      sd += static_cast<double>(DER[i]) * static_cast<double>(DER[i]);
-    }
-  } else {
-    for (std::size_t i = 0; i < n; ++i) {
-      sb += static_cast<double>(B[i]) * static_cast<double>(B[i]);
-      sd += static_cast<double>(DER[i]) * static_cast<double>(DER[i]);
-      sq += static_cast<double>(Q[i]) * static_cast<double>(Q[i]);
-    }
-  }
-  *squares = {sb, sd, sq};
+  *squares = {sum_of_squares(B, points_), sum_of_squares(DER, points_),
+              solar.empty() ? 0.0 : sum_of_squares(Q, points_)};
 }
 
 }  // namespace fit
