@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 
+#include "fts/detail/wide.hpp"
 #include "fts/ftscalib.hpp"
 #include "fts/ftshdutl.hpp"
 #include "fts/ftssums.hpp"
@@ -17,58 +18,42 @@ namespace fit {
 
 namespace {
 
-// Eight 32-bit floats handled as one vector of the compiler: the lanes of a group of points.
-using Lanes = float __attribute__((vector_size(32)));
-
-// Functions built twice, for the processors with the 256-bit vector instructions and for every
-// other x86-64, the one to use picked when the program starts. Both do the same arithmetic.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define FIT_WIDE_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define FIT_WIDE_CLONES
-#endif
+// Sixteen 32-bit floats handled as one vector of the compiler: the lanes of a group of points.
+// Each operation works lane by lane, exactly as the scalar operation on each lane would.
+using Lanes = float __attribute__((vector_size(64)));
 
 // The group sums of sums_by_group: GROUPS groups, group g of (OFFSET[g+1] - OFFSET[g])/kLanes
 // lines from line FIRST[g], kLanes coefficients per line from COEF + OFFSET[g], for N points.
-// Each line's kLanes lanes are two vectors (two independent sums per line, for the adders).
-FIT_WIDE_CLONES void group_sums(std::size_t groups, const int32_t* first, const std::size_t* offset,
+FTS_WIDE_CLONES void group_sums(std::size_t groups, const int32_t* first, const std::size_t* offset,
                                 const float* coef, const float* P, const float* E, std::size_t n,
                                 float* A, float* D) {
-  constexpr std::size_t kWidth = sizeof(Lanes) / sizeof(float);
-  constexpr std::size_t kLanes = 2 * kWidth;
+  constexpr std::size_t kLanes = sizeof(Lanes) / sizeof(float);
   for (std::size_t g = 0; g < groups; ++g) {
     const float* c = coef + offset[g];
     const std::size_t lines = (offset[g + 1] - offset[g]) / kLanes;
     const float* p = P + first[g];
     const float* e = E + first[g];
-    Lanes a0 = {}, a1 = {};
-    Lanes d0 = {}, d1 = {};
+    Lanes a = {};
+    Lanes d = {};
     for (std::size_t k = 0; k < lines; ++k) {
-      Lanes c0, c1;
-      std::memcpy(&c0, c + k * kLanes, sizeof c0);
-      std::memcpy(&c1, c + k * kLanes + kWidth, sizeof c1);
-      const Lanes t0 = c0 * p[k];
-      const Lanes t1 = c1 * p[k];
-      a0 = a0 + t0;
-      a1 = a1 + t1;
-      d0 = d0 + t0 * e[k];
-      d1 = d1 + t1 * e[k];
+      Lanes ck;
+      std::memcpy(&ck, c + k * kLanes, sizeof ck);
+      const Lanes t = ck * p[k];
+      a = a + t;
+      d = d + t * e[k];
     }
     const std::size_t i0 = g * kLanes;
-    for (std::size_t l = 0; l < kWidth && i0 + l < n; ++l) {
-      A[i0 + l] = a0[l];
-      D[i0 + l] = d0[l];
-    }
-    for (std::size_t l = 0; l < kWidth && i0 + kWidth + l < n; ++l) {
-      A[i0 + kWidth + l] = a1[l];
-      D[i0 + kWidth + l] = d1[l];
+    for (std::size_t l = 0; l < kLanes && i0 + l < n; ++l) {
+      A[i0 + l] = a[l];
+      D[i0 + l] = d[l];
     }
   }
 }
 
 // ARR(1..N) divided by NORM (the second half of scale_by).
-FIT_WIDE_CLONES void divide(float* arr, std::size_t n, float norm) {
-  for (std::size_t i = 0; i < n; ++i) arr[i] = arr[i] / norm;
+FTS_WIDE_CLONES void divide(float* arr, std::size_t n, float norm) {
+  const double inv = reciprocal(norm);
+  for (std::size_t i = 0; i < n; ++i) arr[i] = quotient(arr[i], inv);
 }
 
 constexpr float kExponentLimit = 88.0f;  // a larger Boltzmann exponent drops the line
@@ -356,7 +341,7 @@ void CoefficientLists::build_groups(const LineTable& table) {
 //        the scalar operations of each lane).
 void CoefficientLists::sums_by_group(std::span<const float> P, std::span<const float> E,
                                      std::span<float> A, std::span<float> D) const {
-  static_assert(2 * sizeof(Lanes) == kLanes * sizeof(float));
+  static_assert(sizeof(Lanes) == kLanes * sizeof(float));
   group_sums(group_first_.size(), group_first_.data(), group_offset_.data(), group_coef_.data(),
              P.data(), E.data(), static_cast<std::size_t>(points_), A.data(), D.data());
 }
@@ -374,27 +359,29 @@ inline float zero_where_masked(float x, float r) {
 }
 
 // The points of model_columns without the solar term, and with it.
-FIT_WIDE_CLONES void band_points(std::size_t n, const float* __restrict a,
+FTS_WIDE_CLONES void band_points(std::size_t n, const float* __restrict a,
                                  const float* __restrict d, const float* __restrict r,
                                  const float* __restrict y, float* __restrict b,
                                  float* __restrict der, float* __restrict e, float N1, float BI,
                                  float ratio) {
+  const double inv = reciprocal(N1);
   for (std::size_t i = 0; i < n; ++i) {
-    const float bi = r[i] * a[i] / N1;
+    const float bi = quotient(r[i] * a[i], inv);
     b[i] = bi;
-    der[i] = BI * r[i] * (ratio * a[i] / N1 - d[i] / N1);
+    der[i] = BI * r[i] * (quotient(ratio * a[i], inv) - quotient(d[i], inv));
     e[i] = zero_where_masked(y[i] - BI * bi, r[i]);
   }
 }
-FIT_WIDE_CLONES void band_points(std::size_t n, const float* __restrict a,
+FTS_WIDE_CLONES void band_points(std::size_t n, const float* __restrict a,
                                  const float* __restrict d, const float* __restrict r,
                                  const float* __restrict y, const float* __restrict s,
                                  float* __restrict b, float* __restrict der, float* __restrict q,
                                  float* __restrict e, float N1, float BI, float SA, float ratio) {
+  const double inv = reciprocal(N1);
   for (std::size_t i = 0; i < n; ++i) {
-    const float bi = r[i] * a[i] / N1;
+    const float bi = quotient(r[i] * a[i], inv);
     b[i] = bi;
-    der[i] = BI * r[i] * (ratio * a[i] / N1 - d[i] / N1);
+    der[i] = BI * r[i] * (quotient(ratio * a[i], inv) - quotient(d[i], inv));
     const float qi = r[i] * s[i];
     q[i] = qi;
     e[i] = zero_where_masked(y[i] - BI * bi - SA * qi, r[i]);
