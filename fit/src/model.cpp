@@ -50,8 +50,23 @@ FTS_WIDE_CLONES void group_sums(std::size_t groups, const int32_t* first, const 
   }
 }
 
+// Division by a divisor shared by many elements: by its 64-bit reciprocal (quotient), or by the
+// division itself for a divisor that is a NaN.
+struct ByReciprocal {
+  double inv;
+  float operator()(float x) const { return quotient(x, inv); }
+};
+struct ByDivision {
+  float d;
+  float operator()(float x) const { return x / d; }
+};
+
 // ARR(1..N) divided by NORM (the second half of scale_by).
 FTS_WIDE_CLONES void divide(float* arr, std::size_t n, float norm) {
+  if (std::isnan(norm)) {
+    for (std::size_t i = 0; i < n; ++i) arr[i] = arr[i] / norm;
+    return;
+  }
   const double inv = reciprocal(norm);
   for (std::size_t i = 0; i < n; ++i) arr[i] = quotient(arr[i], inv);
 }
@@ -358,33 +373,40 @@ inline float zero_where_masked(float x, float r) {
   return std::bit_cast<float>(std::bit_cast<uint32_t>(x) & keep);
 }
 
-// The points of model_columns without the solar term, and with it.
-FTS_WIDE_CLONES void band_points(std::size_t n, const float* __restrict a,
-                                 const float* __restrict d, const float* __restrict r,
-                                 const float* __restrict y, float* __restrict b,
-                                 float* __restrict der, float* __restrict e, float N1, float BI,
-                                 float ratio) {
-  const double inv = reciprocal(N1);
-  for (std::size_t i = 0; i < n; ++i) {
-    const float bi = quotient(r[i] * a[i], inv);
-    b[i] = bi;
-    der[i] = BI * r[i] * (quotient(ratio * a[i], inv) - quotient(d[i], inv));
-    e[i] = zero_where_masked(y[i] - BI * bi, r[i]);
+// The points of model_columns, with the solar term when S is given; DIV divides by N1.
+template <class Div>
+[[gnu::always_inline]] inline void band_loop(std::size_t n, const float* __restrict a,
+                                             const float* __restrict d, const float* __restrict r,
+                                             const float* __restrict y, const float* __restrict s,
+                                             float* __restrict b, float* __restrict der,
+                                             float* __restrict q, float* __restrict e, Div div,
+                                             float BI, float SA, float ratio) {
+  if (s == nullptr) {
+    for (std::size_t i = 0; i < n; ++i) {
+      const float bi = div(r[i] * a[i]);
+      b[i] = bi;
+      der[i] = BI * r[i] * (div(ratio * a[i]) - div(d[i]));
+      e[i] = zero_where_masked(y[i] - BI * bi, r[i]);
+    }
+  } else {
+    for (std::size_t i = 0; i < n; ++i) {
+      const float bi = div(r[i] * a[i]);
+      b[i] = bi;
+      der[i] = BI * r[i] * (div(ratio * a[i]) - div(d[i]));
+      const float qi = r[i] * s[i];
+      q[i] = qi;
+      e[i] = zero_where_masked(y[i] - BI * bi - SA * qi, r[i]);
+    }
   }
 }
-FTS_WIDE_CLONES void band_points(std::size_t n, const float* __restrict a,
-                                 const float* __restrict d, const float* __restrict r,
-                                 const float* __restrict y, const float* __restrict s,
-                                 float* __restrict b, float* __restrict der, float* __restrict q,
-                                 float* __restrict e, float N1, float BI, float SA, float ratio) {
-  const double inv = reciprocal(N1);
-  for (std::size_t i = 0; i < n; ++i) {
-    const float bi = quotient(r[i] * a[i], inv);
-    b[i] = bi;
-    der[i] = BI * r[i] * (quotient(ratio * a[i], inv) - quotient(d[i], inv));
-    const float qi = r[i] * s[i];
-    q[i] = qi;
-    e[i] = zero_where_masked(y[i] - BI * bi - SA * qi, r[i]);
+
+FTS_WIDE_CLONES void band_points(std::size_t n, const float* a, const float* d, const float* r,
+                                 const float* y, const float* s, float* b, float* der, float* q,
+                                 float* e, float N1, float BI, float SA, float ratio) {
+  if (std::isnan(N1)) {
+    band_loop(n, a, d, r, y, s, b, der, q, e, ByDivision{N1}, BI, SA, ratio);
+  } else {
+    band_loop(n, a, d, r, y, s, b, der, q, e, ByReciprocal{reciprocal(N1)}, BI, SA, ratio);
   }
 }
 
@@ -407,13 +429,10 @@ void model_columns(const Terms& t, std::span<const float> A, std::span<const flo
                    std::span<float> B, std::span<float> DER, std::span<float> Q,
                    std::span<float> E) {
   const float ratio = t.N2 / t.N1;
-  if (solar.empty()) {
-    band_points(A.size(), A.data(), D.data(), r.data(), y.data(), B.data(), DER.data(), E.data(),
-                t.N1, t.BI, ratio);
-  } else {
-    band_points(A.size(), A.data(), D.data(), r.data(), y.data(), solar.data(), B.data(),
-                DER.data(), Q.data(), E.data(), t.N1, t.BI, t.SA, ratio);
-  }
+  const bool with_solar = !solar.empty();
+  band_points(A.size(), A.data(), D.data(), r.data(), y.data(), with_solar ? solar.data() : nullptr,
+              B.data(), DER.data(), with_solar ? Q.data() : nullptr, E.data(), t.N1, t.BI, t.SA,
+              ratio);
 }
 
 // columns: the columns and residual of one iteration, straight from the stored lists.

@@ -10,7 +10,6 @@
 #pragma once
 
 #include <array>
-#include <bit>
 #include <cstdint>
 #include <limits>
 #include <span>
@@ -28,8 +27,9 @@ namespace fit {
 inline double reciprocal(float D) {
   return 1.0 / static_cast<double>(D);
 }
-// X / D for the divisor D whose reciprocal() is INV: the same 32-bit real as the division X / D,
-// bit for bit, for every X and D (infinities, zeros and NaNs included), by one multiplication.
+// X / D for a divisor D that is not a NaN, whose reciprocal() is INV: the same 32-bit real as the
+// division X / D, bit for bit, for every X (infinities, zeros and NaNs included), by one
+// multiplication.
 // Notes: 1. The 64-bit product X INV lies within 2^-28 units in the last place (32-bit) of the
 //           exact quotient, and the exact quotient of two 32-bit reals never lies closer than
 //           2^-25 units to a point halfway between two 32-bit reals (nor to the rounding
@@ -38,18 +38,11 @@ inline double reciprocal(float D) {
 //        2. The narrowing follows IEEE 754 arithmetic, which the reals of this system are: a
 //           product beyond the 32-bit range becomes an infinity of its sign, as the quotient
 //           does.
-//        3. A NaN dividend is passed on as the division passes it on (quieted), also when the
-//           divisor is a NaN too, whose reciprocal the product might otherwise pass on.
+//        3. A NaN divisor is left to the division: with a NaN dividend as well, the product
+//           would pass on the divisor's NaN where the division passes on the dividend's.
 inline float quotient(float X, double INV) {
   static_assert(std::numeric_limits<float>::is_iec559 && std::numeric_limits<double>::is_iec559);
-  const double x = X;
-  const double q = x * INV;
-  const double quieted = x + x;
-  // Both computed, one taken by its bits: a selection that the compiler can do on many
-  // elements at once.
-  const uint64_t nan = (std::bit_cast<uint32_t>(X) & 0x7FFFFFFFu) > 0x7F800000u ? ~uint64_t{0} : 0;
-  return static_cast<float>(std::bit_cast<double>((std::bit_cast<uint64_t>(quieted) & nan) |
-                                                  (std::bit_cast<uint64_t>(q) & ~nan)));
+  return static_cast<float>(static_cast<double>(X) * INV);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -26,23 +26,6 @@ namespace {
 
 constexpr std::size_t kP = kPartials;
 
-// Eight 32-bit reals and eight 64-bit reals as vectors of the compiler: each operation works
-// element by element, exactly as the scalar operation on each element would. The small helpers
-// that pass them are inlined into each build, so the warning about their calling convention
-// (which differs between builds) does not apply.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wpsabi"
-#endif
-using Floats = float __attribute__((vector_size(32)));
-using Doubles = double __attribute__((vector_size(64)));
-
-// Elements I..I+7 of X, widened to 64 bits.
-[[gnu::always_inline]] inline Doubles wide8(const float* x) {
-  Floats v;
-  std::memcpy(&v, x, sizeof v);
-  return __builtin_convertvector(v, Doubles);
-}
-
 // The partial sums combined in their fixed order.
 [[gnu::always_inline]] inline double combine(double* p) {
   for (std::size_t k = 0; k < 8; ++k) p[k] = p[k] + p[k + 8];
@@ -56,21 +39,15 @@ struct Dot {
   static double term(float x, float y, double) {
     return static_cast<double>(x) * static_cast<double>(y);
   }
-  [[gnu::always_inline]] static Doubles terms(Doubles x, Doubles y, Doubles) { return x * y; }
 };
 struct Squares {
   static double term(float x, float, double) {
     return static_cast<double>(x) * static_cast<double>(x);
   }
-  [[gnu::always_inline]] static Doubles terms(Doubles x, Doubles, Doubles) { return x * x; }
 };
 struct ScaledSquares {
   static double term(float x, float, double s) {
     const double t = static_cast<double>(x) * s;
-    return t * t;
-  }
-  [[gnu::always_inline]] static Doubles terms(Doubles x, Doubles, Doubles s) {
-    const Doubles t = x * s;
     return t * t;
   }
 };
@@ -87,23 +64,24 @@ double reference(const float* x, std::ptrdiff_t incx, const float* y, std::ptrdi
   return combine(p);
 }
 
-// The partial sums of contiguous vectors sixteen elements at a time: partial sums 0-7 in one
-// vector, 8-15 in another; the last n mod 16 terms one at a time.
+// The partial sums of contiguous vectors sixteen elements at a time, the sixteen side by side
+// (the compiler takes them as few vectors as the processor allows); the last n mod 16 terms one
+// at a time.
 template <class Term>
-[[gnu::always_inline]] inline double vector_sum(const float* x, const float* y, int32_t n, double s) {
-  const Doubles sv = {s, s, s, s, s, s, s, s};
-  Doubles p0 = {}, p1 = {};
+[[gnu::always_inline]] inline double vector_sum(const float* x, const float* y, int32_t n,
+                                                double s) {
+  double p[kP] = {};
   const std::size_t count = static_cast<std::size_t>(n > 0 ? n : 0);
   std::size_t i = 0;
-  for (; i + kP <= count; i += kP) {
-    const Doubles y0 = y != nullptr ? wide8(y + i) : Doubles{};
-    const Doubles y1 = y != nullptr ? wide8(y + i + 8) : Doubles{};
-    p0 = p0 + Term::terms(wide8(x + i), y0, sv);
-    p1 = p1 + Term::terms(wide8(x + i + 8), y1, sv);
+  if (y != nullptr) {
+    for (; i + kP <= count; i += kP) {
+      for (std::size_t k = 0; k < kP; ++k) p[k] += Term::term(x[i + k], y[i + k], s);
+    }
+  } else {
+    for (; i + kP <= count; i += kP) {
+      for (std::size_t k = 0; k < kP; ++k) p[k] += Term::term(x[i + k], 0.0f, s);
+    }
   }
-  double p[kP];
-  std::memcpy(p, &p0, sizeof p0);
-  std::memcpy(p + 8, &p1, sizeof p1);
   for (; i < count; ++i) p[i % kP] += Term::term(x[i], y != nullptr ? y[i] : 0.0f, s);
   return combine(p);
 }
