@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <utility>
 
 #include "fts/detail/wide.hpp"
@@ -82,25 +83,37 @@ struct Reflector {
   double up = 0, binv = 0;
 };
 
-// The largest of CL and |u(j)|, j = L1..M. The maximum of numbers does not depend on the order
-// of comparison, so contiguous vectors are scanned in eight interleaved lanes. A NaN element
-// never wins a comparison and so is passed over (its NaN then shows in the sum of squares).
+// Sixteen 32-bit reals (and their bits) as vectors of the compiler, lane by lane.
+using Floats = float __attribute__((vector_size(64)));
+using Bits = uint32_t __attribute__((vector_size(64)));
+
+// The largest of CL and |v(i)|, i < COUNT, of a contiguous vector, in sixteen interleaved lanes
+// (the maximum of numbers does not depend on the order of comparison). A NaN element never wins
+// a comparison and so is passed over (its NaN then shows in the sum of squares).
+FTS_WIDE_CLONES float max_abs_contiguous(const float* v, int32_t count, float cl) {
+  const auto larger = [](float c, float e) { return c < e ? e : c; };
+  Floats lanes;
+  for (int k = 0; k < 16; ++k) lanes[k] = cl;
+  int32_t i = 0;
+  for (; i + 16 <= count; i += 16) {
+    Bits bits;
+    std::memcpy(&bits, v + i, sizeof bits);
+    const Floats magnitude = reinterpret_cast<Floats>(bits & 0x7FFFFFFFu);
+    lanes = lanes < magnitude ? magnitude : lanes;
+  }
+  for (; i < count; ++i) cl = larger(cl, std::fabs(v[i]));
+  for (int k = 0; k < 16; ++k) cl = larger(cl, lanes[k]);
+  return cl;
+}
+
+// The largest of CL and |u(j)|, j = L1..M.
 float max_abs(const float* u, std::ptrdiff_t iue, int32_t l1, int32_t m, float cl) {
   const auto larger = [](float c, float e) { return c < e ? e : c; };
   const int32_t count = m - l1 + 1;
   const float* const v = u + (l1 - 1) * iue;
-  if (iue != 1) {
-    for (int32_t i = 0; i < count; ++i) cl = larger(cl, std::fabs(v[i * iue]));
-    return cl;
-  }
-  float lane[8] = {cl, cl, cl, cl, cl, cl, cl, cl};
-  int32_t i = 0;
-  for (; i + 8 <= count; i += 8) {
-    for (int k = 0; k < 8; ++k) lane[k] = larger(lane[k], std::fabs(v[i + k]));
-  }
-  for (; i < count; ++i) lane[0] = larger(lane[0], std::fabs(v[i]));
-  for (int k = 1; k < 8; ++k) lane[0] = larger(lane[0], lane[k]);
-  return lane[0];
+  if (iue == 1) return max_abs_contiguous(v, count, cl);
+  for (int32_t i = 0; i < count; ++i) cl = larger(cl, std::fabs(v[i * iue]));
+  return cl;
 }
 
 // Steps 1 to 5 of H12 without the vectors: checks the range, builds the transformation (mode 1)
@@ -625,7 +638,7 @@ void HFTI(std::span<float> A, int32_t MDA, int32_t M, int32_t N, std::span<float
     // Bring the longest column to position j.
     ip(j) = lmax;
     if (lmax != j) {
-      for (int32_t i = 1; i <= M; ++i) std::swap(a(i, j), a(i, lmax));
+      std::swap_ranges(a.col(j), a.col(j) + M, a.col(lmax));
       h(lmax) = h(j);
     }
     // Zero column j below the diagonal; apply the transformation to the N - j columns after it
