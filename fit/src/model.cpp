@@ -22,31 +22,73 @@ namespace {
 // Each operation works lane by lane, exactly as the scalar operation on each lane would.
 using Lanes = float __attribute__((vector_size(64)));
 
+// One group of the sums: its coefficients C (kLanes per line), the populations P and term values
+// E of its lines from its first line on.
+struct Group {
+  const float* c;
+  const float* p;
+  const float* e;
+  std::size_t lines;
+};
+
+// Lines K0..K1-1 of group G added to its sums A and D, lane by lane in line order.
+[[gnu::always_inline]] inline void add_lines(const Group& g, std::size_t k0, std::size_t k1,
+                                             Lanes& a, Lanes& d) {
+  constexpr std::size_t kLanes = sizeof(Lanes) / sizeof(float);
+  for (std::size_t k = k0; k < k1; ++k) {
+    Lanes ck;
+    std::memcpy(&ck, g.c + k * kLanes, sizeof ck);
+    const Lanes t = ck * g.p[k];
+    a = a + t;
+    d = d + t * g.e[k];
+  }
+}
+
+// The sums of group G (points I0 + 1 ..) stored into A and D, the points up to N.
+[[gnu::always_inline]] inline void store_sums(std::size_t i0, std::size_t n, const Lanes& a,
+                                              const Lanes& d, float* A, float* D) {
+  constexpr std::size_t kLanes = sizeof(Lanes) / sizeof(float);
+  if (i0 + kLanes <= n) {
+    std::memcpy(A + i0, &a, sizeof a);
+    std::memcpy(D + i0, &d, sizeof d);
+    return;
+  }
+  for (std::size_t l = 0; i0 + l < n; ++l) {
+    A[i0 + l] = a[l];
+    D[i0 + l] = d[l];
+  }
+}
+
 // The group sums of sums_by_group: GROUPS groups, group g of (OFFSET[g+1] - OFFSET[g])/kLanes
 // lines from line FIRST[g], kLanes coefficients per line from COEF + OFFSET[g], for N points.
+// Two groups are summed side by side, so that the additions of one fill the waits of the other.
 FTS_WIDE_CLONES void group_sums(std::size_t groups, const int32_t* first, const std::size_t* offset,
                                 const float* coef, const float* P, const float* E, std::size_t n,
                                 float* A, float* D) {
   constexpr std::size_t kLanes = sizeof(Lanes) / sizeof(float);
-  for (std::size_t g = 0; g < groups; ++g) {
-    const float* c = coef + offset[g];
-    const std::size_t lines = (offset[g + 1] - offset[g]) / kLanes;
-    const float* p = P + first[g];
-    const float* e = E + first[g];
-    Lanes a = {};
-    Lanes d = {};
-    for (std::size_t k = 0; k < lines; ++k) {
-      Lanes ck;
-      std::memcpy(&ck, c + k * kLanes, sizeof ck);
-      const Lanes t = ck * p[k];
-      a = a + t;
-      d = d + t * e[k];
+  const auto group = [&](std::size_t g) {
+    return Group{coef + offset[g], P + first[g], E + first[g],
+                 (offset[g + 1] - offset[g]) / kLanes};
+  };
+  std::size_t g = 0;
+  for (; g + 2 <= groups; g += 2) {
+    const Group g0 = group(g), g1 = group(g + 1);
+    const std::size_t both = std::min(g0.lines, g1.lines);
+    Lanes a0 = {}, d0 = {}, a1 = {}, d1 = {};
+    for (std::size_t k = 0; k < both; ++k) {
+      add_lines(g0, k, k + 1, a0, d0);
+      add_lines(g1, k, k + 1, a1, d1);
     }
-    const std::size_t i0 = g * kLanes;
-    for (std::size_t l = 0; l < kLanes && i0 + l < n; ++l) {
-      A[i0 + l] = a[l];
-      D[i0 + l] = d[l];
-    }
+    add_lines(g0, both, g0.lines, a0, d0);
+    add_lines(g1, both, g1.lines, a1, d1);
+    store_sums(g * kLanes, n, a0, d0, A, D);
+    store_sums((g + 1) * kLanes, n, a1, d1, A, D);
+  }
+  if (g < groups) {
+    Lanes a = {}, d = {};
+    const Group g0 = group(g);
+    add_lines(g0, 0, g0.lines, a, d);
+    store_sums(g * kLanes, n, a, d, A, D);
   }
 }
 
