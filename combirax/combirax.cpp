@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "fts/detail/wide.hpp"
 #include "fts/ftshdutl.hpp"
 #include "fts/ftsiface.hpp"
 #include "fts/ftsioutl.hpp"
@@ -122,13 +123,31 @@ bool takes_direction(int32_t direction, int32_t motion) {
 // Given and returned:
 //            sum  SUM(j) + W*X(j) for j = 1 ... size of X
 // Notes: products and sums in 64-bit floating point; SUM holds at least as many elements as X.
-void add_weighted(std::span<double> sum, std::span<const float> x, float w) {
-  const auto wd = static_cast<double>(w);
-  double* s = sum.data();
-  const float* v = x.data();
-  const std::size_t n = x.size();
+//        Every element is its own sum, so the elements are taken many at a time.
+namespace {
+FTS_WIDE_CLONES void add_weighted_elements(double* s, const float* v, std::size_t n, double wd) {
   for (std::size_t j = 0; j < n; ++j) s[j] += wd * static_cast<double>(v[j]);
 }
+}  // namespace
+
+void add_weighted(std::span<double> sum, std::span<const float> x, float w) {
+  add_weighted_elements(sum.data(), x.data(), x.size(), static_cast<double>(w));
+}
+
+namespace {
+// Four weighted scans of the same elements added in one pass, each element's sum taking them in
+// their order: ((((s + w0 x0) + w1 x1) + w2 x2) + w3 x3), as four passes would.
+FTS_WIDE_CLONES void add_four_weighted(double* s, const float* x0, const float* x1,
+                                       const float* x2, const float* x3, std::size_t n, double w0,
+                                       double w1, double w2, double w3) {
+  for (std::size_t j = 0; j < n; ++j) {
+    double t = s[j] + w0 * static_cast<double>(x0[j]);
+    t = t + w1 * static_cast<double>(x1[j]);
+    t = t + w2 * static_cast<double>(x2[j]);
+    s[j] = t + w3 * static_cast<double>(x3[j]);
+  }
+}
+}  // namespace
 
 // scale_mean: the mean from the weighted sums.
 // Given:     sum    weighted sums
@@ -220,6 +239,9 @@ bool Averager::become_template(int32_t LUN, const Header& HDR, int32_t NXTSCN) {
     load_.resize(size);
     sum_.resize(size);
   }
+  for (Pending& p : pending_) {
+    if (p.x.size() < size) p.x.resize(size);
+  }
 
   // Load all its points.
   Header ahdr;
@@ -284,16 +306,41 @@ bool Averager::add_later_scan(int32_t LUN, const Header& HDR, int32_t NXTSCN) {
   Header ahdr;
   int32_t ierr = 0, i1 = 0, i2 = 0;
   point_range(first, last, i1, i2);
-  fts::LDINDX(LUN, HDR, load_, ahdr, kFloatArray, rep_, i1, i2, ierr);
+  Pending& p = pending_[pending_count_];
+  fts::LDINDX(LUN, HDR, p.x, ahdr, kFloatArray, rep_, i1, i2, ierr);
   if (ierr != 0) return reject(LUN, HDR, NXTSCN, "VERIMANT 08> - INTERFEROGRAM LOAD FAIL");
 
-  // Add them, weighted, from the mean element of the first loaded point on.
-  const auto n = static_cast<std::size_t>(ahdr(QQDSIZ));
-  const auto s = static_cast<std::size_t>(rep_ == kComplex ? 2 * start - 1 : start);
-  add_weighted(std::span<double>(sum_).subspan(s - 1, n), std::span<const float>(load_).first(n),
-               static_cast<float>(ahdr(QQADDS)));
+  // Add them, weighted, from the mean element of the first loaded point on (held back until a
+  // few scans are loaded, so that one pass over the sums adds them all).
+  p.n = static_cast<std::size_t>(ahdr(QQDSIZ));
+  p.s = static_cast<std::size_t>(rep_ == kComplex ? 2 * start - 1 : start);
+  p.w = static_cast<float>(ahdr(QQADDS));
+  if (++pending_count_ == kPendingScans) add_pending();
   fts::ADDHDR(ahdr, mean_);
   return true;
+}
+
+// add_pending: add the loaded scans held back to the sums, in the order they were loaded.
+// Notes: scans that add the same elements go in one pass (every element still takes them one
+//        after the other); otherwise one pass per scan.
+void Averager::add_pending() {
+  const std::size_t count = pending_count_;
+  pending_count_ = 0;
+  bool same = count == kPendingScans;
+  for (std::size_t k = 1; k < count; ++k) {
+    same = same && pending_[k].s == pending_[0].s && pending_[k].n == pending_[0].n;
+  }
+  if (same) {
+    const Pending* p = pending_.data();
+    add_four_weighted(sum_.data() + (p[0].s - 1), p[0].x.data(), p[1].x.data(), p[2].x.data(),
+                      p[3].x.data(), p[0].n, p[0].w, p[1].w, p[2].w, p[3].w);
+    return;
+  }
+  for (std::size_t k = 0; k < count; ++k) {
+    const Pending& p = pending_[k];
+    add_weighted(std::span<double>(sum_).subspan(p.s - 1, p.n),
+                 std::span<const float>(p.x).first(p.n), p.w);
+  }
 }
 
 // output_points: the points of the mean that every accepted scan covered.
@@ -322,6 +369,7 @@ void Averager::output_points(int32_t& first, int32_t& last) const {
 //    "COMBIRAX 10> - AVERAGE FILE OUTPUT".
 void Averager::write_mean(int32_t LUN) {
   if (!have_template_) return;
+  add_pending();
   if (mean_(QQADDS) == 0) {
     fts::MESSAG("COMBIRAX 11> - TOTAL SCAN COUNT QQADDS IS 0");
     fts::STPLOG(1, "COMBIRAX 10> - AVERAGE FILE OUTPUT");
