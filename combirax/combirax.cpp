@@ -3,6 +3,7 @@
 #include "combirax.hpp"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 #include "fts/detail/wide.hpp"
@@ -135,16 +136,28 @@ void add_weighted(std::span<double> sum, std::span<const float> x, float w) {
 }
 
 namespace {
-// Four weighted scans of the same elements added in one pass, each element's sum taking them in
-// their order: ((((s + w0 x0) + w1 x1) + w2 x2) + w3 x3), as four passes would.
-FTS_WIDE_CLONES void add_four_weighted(double* s, const float* x0, const float* x1,
-                                       const float* x2, const float* x3, std::size_t n, double w0,
-                                       double w1, double w2, double w3) {
+// Several weighted scans of the same elements added in one pass, each element's sum taking them
+// in their order (((s + w0 x0) + w1 x1) + ...), as one pass per scan would.
+constexpr std::size_t kBatch = 8;
+FTS_WIDE_CLONES void add_weighted_batch(double* s, const float* const* x, const double* w,
+                                        std::size_t n) {
+  const float* x0 = x[0];
+  const float* x1 = x[1];
+  const float* x2 = x[2];
+  const float* x3 = x[3];
+  const float* x4 = x[4];
+  const float* x5 = x[5];
+  const float* x6 = x[6];
+  const float* x7 = x[7];
   for (std::size_t j = 0; j < n; ++j) {
-    double t = s[j] + w0 * static_cast<double>(x0[j]);
-    t = t + w1 * static_cast<double>(x1[j]);
-    t = t + w2 * static_cast<double>(x2[j]);
-    s[j] = t + w3 * static_cast<double>(x3[j]);
+    double t = s[j] + w[0] * static_cast<double>(x0[j]);
+    t = t + w[1] * static_cast<double>(x1[j]);
+    t = t + w[2] * static_cast<double>(x2[j]);
+    t = t + w[3] * static_cast<double>(x3[j]);
+    t = t + w[4] * static_cast<double>(x4[j]);
+    t = t + w[5] * static_cast<double>(x5[j]);
+    t = t + w[6] * static_cast<double>(x6[j]);
+    s[j] = t + w[7] * static_cast<double>(x7[j]);
   }
 }
 }  // namespace
@@ -331,9 +344,14 @@ void Averager::add_pending() {
     same = same && pending_[k].s == pending_[0].s && pending_[k].n == pending_[0].n;
   }
   if (same) {
-    const Pending* p = pending_.data();
-    add_four_weighted(sum_.data() + (p[0].s - 1), p[0].x.data(), p[1].x.data(), p[2].x.data(),
-                      p[3].x.data(), p[0].n, p[0].w, p[1].w, p[2].w, p[3].w);
+    static_assert(kPendingScans == kBatch);
+    std::array<const float*, kBatch> x{};
+    std::array<double, kBatch> w{};
+    for (std::size_t k = 0; k < kBatch; ++k) {
+      x[k] = pending_[k].x.data();
+      w[k] = pending_[k].w;
+    }
+    add_weighted_batch(sum_.data() + (pending_[0].s - 1), x.data(), w.data(), pending_[0].n);
     return;
   }
   for (std::size_t k = 0; k < count; ++k) {

@@ -95,7 +95,7 @@ class Averager {
     std::size_t n = 0;
     float w = 0.0f;
   };
-  static constexpr std::size_t kPendingScans = 4;
+  static constexpr std::size_t kPendingScans = 8;
   std::array<Pending, kPendingScans> pending_;
   std::size_t pending_count_ = 0;
 };
