@@ -68,8 +68,7 @@ double cpu_now() {
 }
 
 double wall_now() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-      .count();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 double median(std::vector<double> v) {
@@ -213,9 +212,9 @@ void print_split(const fit::TimeSplit& split) {
   std::printf(
       "    split, us per scan (median): load %.1f, rebuild %.1f (%.0f us each, %zu of %zu scans), "
       "iterations %.1f, least squares %.1f, output %.1f\n",
-      figure(T::load, false).first * 1e6, spread * 1e6, rebuild * 1e6, rebuilds,
-      split.scans.size(), figure(T::iterations, false).first * 1e6,
-      figure(T::least_squares, false).first * 1e6, figure(T::output, false).first * 1e6);
+      figure(T::load, false).first * 1e6, spread * 1e6, rebuild * 1e6, rebuilds, split.scans.size(),
+      figure(T::iterations, false).first * 1e6, figure(T::least_squares, false).first * 1e6,
+      figure(T::output, false).first * 1e6);
 }
 
 // The two dot products of every point, A(i) = sum c P and D(i) = sum c P E over its list, as a
@@ -266,10 +265,11 @@ double yardstick_pass(const Files& f) {
     passes.push_back(cpu_now() - start);
     sink += A[static_cast<std::size_t>(pass % lists.points())] + D[0];
   }
-  std::printf("%s night: %d scans of %d points, %d lines; coefficient lists %zu entries (%.1f per "
-              "point)\n",
-              f.plan.name, kScans, f.plan.points, f.plan.lines, lists.entries(),
-              static_cast<double>(lists.entries()) / lists.points());
+  std::printf(
+      "%s night: %d scans of %d points, %d lines; coefficient lists %zu entries (%.1f per "
+      "point)\n",
+      f.plan.name, kScans, f.plan.points, f.plan.lines, lists.entries(),
+      static_cast<double>(lists.entries()) / lists.points());
   if (sink == 12345.0f) std::printf("\n");  // keeps the loops
   return median(passes);
 }
@@ -336,8 +336,8 @@ double time_of_run(const std::string& program, const std::string& answers, const
   const double start = wall_now();
   Child c = spawn(program);
   if (c.pid < 0) return std::numeric_limits<double>::quiet_NaN();
-  const bool written = write(c.in, answers.data(), answers.size()) ==
-                       static_cast<ssize_t>(answers.size());
+  const bool written =
+      write(c.in, answers.data(), answers.size()) == static_cast<ssize_t>(answers.size());
   close(c.in);
   c.in = -1;
   const bool ended = finish(c);
@@ -355,10 +355,11 @@ void time_processes(const Files& small, int starts) {
       one.push_back(time_of_run(program, answers(small, variant, 1, 1), small));
     }
     const double p = median(prompt), o = median(one);
-    std::printf("%s process: start-up to the first prompt %.2f ms, a one-scan run of the small "
-                "night %.2f ms (median of %d)%s\n",
-                kn ? "kelvorn " : "kelvoras", p * 1e3, o * 1e3, starts,
-                p < 5e-3 && o < 5e-3 ? "" : "  OVER 5 MS");
+    std::printf(
+        "%s process: start-up to the first prompt %.2f ms, a one-scan run of the small "
+        "night %.2f ms (median of %d)%s\n",
+        kn ? "kelvorn " : "kelvoras", p * 1e3, o * 1e3, starts,
+        p < 5e-3 && o < 5e-3 ? "" : "  OVER 5 MS");
   }
 }
 

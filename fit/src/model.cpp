@@ -192,7 +192,8 @@ void SCALE(std::span<float> ARR, int32_t N, float& ANORM) {
 }
 
 // sum_of_squares: the first step of SCALE.
-// Returned:  (value)  sum of ARR(i)^2, i = 1..N, in 64 bits in element order
+// Returned:  (value)  sum of ARR(i)^2, i = 1..N, in 64 bits as a split sum (ftssums: sixteen
+//                     partial sums fixed by the element positions, the same on every machine)
 double sum_of_squares(std::span<const float> ARR, int32_t N) {
   return fts::split::squares(ARR.data(), 1, static_cast<int32_t>(used(ARR, N)));
 }
@@ -484,7 +485,7 @@ void model_columns(const Terms& t, std::span<const float> A, std::span<const flo
 // Returned:  A, D     the per-point sums (sums)
 //            B, DER, Q, RES as model_columns gives them
 //            squares  when given: the sums of squares of B, DER and Q (0 without the solar
-//                     term), each in 64 bits in point order
+//                     term), each in 64 bits as a split sum (sum_of_squares)
 void CoefficientLists::columns(const Terms& t, std::span<const float> P, std::span<const float> E,
                                std::span<const float> r, std::span<const float> y,
                                std::span<const float> solar, std::span<float> A, std::span<float> D,

@@ -340,14 +340,14 @@ TEST(CoefficientLists, SumsSideBySideEqualThoseOfEachPointOnRandomListsBitForBit
 }
 
 TEST(Quotient, EqualsTheDivisionBitForBit) {
-  // Divisors (not NaN) and dividends over every binade, both signs, subnormals, zeros, infinities and
-  // NaNs; quotients that overflow, underflow into the subnormals or round at their boundary.
+  // Divisors (not NaN) and dividends over every binade, both signs, subnormals, zeros, infinities
+  // and NaNs; quotients that overflow, underflow into the subnormals or round at their boundary.
   const float inf = std::numeric_limits<float>::infinity();
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float max = std::numeric_limits<float>::max();
   const float tiny = std::numeric_limits<float>::denorm_min();
-  std::vector<float> special = {0.0f,  -0.0f, 1.0f,        -1.0f,       3.0f, 0.1f,
-                                inf,   -inf,  nan,         max,         -max, tiny,
+  std::vector<float> special = {0.0f,  -0.0f,  1.0f,        -1.0f,       3.0f, 0.1f,
+                                inf,   -inf,   nan,         max,         -max, tiny,
                                 -tiny, 1e-38f, 0.99999994f, 1.00000012f, 7.0f, 1.0f / 3.0f};
   std::mt19937 rng(13);
   std::uniform_int_distribution<uint32_t> any_bits;
@@ -355,8 +355,7 @@ TEST(Quotient, EqualsTheDivisionBitForBit) {
     if (std::isnan(d)) return;  // left to the division
     const float expected = x / d;
     const float got = quotient(x, reciprocal(d));
-    ASSERT_EQ(std::bit_cast<uint32_t>(got), std::bit_cast<uint32_t>(expected))
-        << x << " / " << d;
+    ASSERT_EQ(std::bit_cast<uint32_t>(got), std::bit_cast<uint32_t>(expected)) << x << " / " << d;
   };
   for (const float x : special) {
     for (const float d : special) check(x, d);

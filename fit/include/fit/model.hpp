@@ -55,7 +55,7 @@ void NORMA(const Normal& NORMAL, float& N1, float& N2, std::span<float> POP, flo
 void RENORM(std::span<float> ARR, int32_t N, float& AMEAN);
 // Divides ARR(1..N) by its Euclidean length ANORM (1 for a zero array).
 void SCALE(std::span<float> ARR, int32_t N, float& ANORM);
-// SCALE in two steps: the sum of squares of ARR(1..N) in 64 bits in element order, and the
+// SCALE in two steps: the sum of squares of ARR(1..N) in 64 bits (a split sum, ftssums), and the
 // division by the length that a sum SUM gives.
 double sum_of_squares(std::span<const float> ARR, int32_t N);
 void scale_by(std::span<float> ARR, int32_t N, double SUM, float& ANORM);
@@ -114,7 +114,7 @@ class CoefficientLists {
 
   // The model columns and the residual of one iteration from the stored lists: the sums A and D
   // (sums), then the columns B, DER, Q and the residual RES (model_columns). With SQUARES given,
-  // also the sums of squares of B, DER and Q in 64 bits in point order (the first step of SCALE
+  // also the sums of squares of B, DER and Q in 64 bits as split sums (the first step of SCALE
   // on each; 0 for Q without the solar term).
   void columns(const Terms& t, std::span<const float> P, std::span<const float> E,
                std::span<const float> r, std::span<const float> y, std::span<const float> solar,

@@ -250,6 +250,8 @@ void invert_and_square(const Mat1& a, int32_t n, const Col& col) {
 //    is zero (mode 1 then leaves UP as it was) or b = UP*s >= 0.
 // 2. The sum of squares of mode 1, the inner products of the application and b are 64-bit; the
 //    length is taken from the sum rounded to 32 bits; each element is rounded once on storing.
+//    The sums over L1..M are split sums (ftssums: sixteen partial sums fixed by the element
+//    positions), added to the pivot's term: pivot term + split sum.
 // 3. A vector whose inner product with u is exactly 0 is left unchanged.
 // 4. U and C may be parts of one array (a column and the columns after it).
 // Reference: Lawson and Hanson (1974).
@@ -344,7 +346,8 @@ float DIFF(float X, float Y) {
 //    X is then the last feasible iterate and RNORM the norm of its own residual (not that of
 //    the unconstrained solution of the solution set).
 // 2. The dual vector, the column norms of the independence test and the residual norm are
-//    accumulated in 64 bits and rounded once; everything else is 32-bit.
+//    accumulated in 64 bits and rounded once; everything else is 32-bit. The sums over the rows
+//    (the dual vector, the residual norm and those of H12) are split sums (ftssums).
 // 3. A storage array too short for MDA, M and N stops the run with a message.
 // Reference: Lawson and Hanson (1974), algorithm NNLS.
 void NNLS(std::span<float> A, int32_t MDA, int32_t M, int32_t N, std::span<float> B,
@@ -582,7 +585,8 @@ void NNLS(std::span<float> A, int32_t MDA, int32_t M, int32_t N, std::span<float
 // 1. With min(M, N) = 0 only KRANK (= 0) is set.
 // 2. With KRANK < N the solution is the one of minimal length.
 // 3. The inner products of the back substitution are 64-bit and each solution element is
-//    rounded once; the column lengths and residual norms are accumulated in 64 bits too.
+//    rounded once; the column lengths and residual norms are accumulated in 64 bits too, as
+//    split sums over the rows (ftssums), like the sums of H12.
 // 4. A diagonal element that is exactly 0 never counts toward the pseudo-rank, whatever TAU.
 // 5. A storage array too short for the dimensions stops the run with a message.
 // Reference: Lawson and Hanson (1974), algorithm HFTI.

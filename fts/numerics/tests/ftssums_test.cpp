@@ -29,7 +29,9 @@ std::vector<float> random_reals(std::mt19937_64& rng, std::size_t n) {
   std::vector<float> v(n);
   for (float& x : v) {
     const int k = pick(rng);
-    x = k == 0 ? 0.0f : k == 1 ? -0.0f : static_cast<float>(std::ldexp(mantissa(rng), exponent(rng)));
+    x = k == 0   ? 0.0f
+        : k == 1 ? -0.0f
+                 : static_cast<float>(std::ldexp(mantissa(rng), exponent(rng)));
   }
   return v;
 }
@@ -40,8 +42,8 @@ TEST(SplitSums, VectorBuildsEqualTheReferenceBitForBit) {
   std::mt19937_64 rng(20240613);
   const std::vector<float> x = random_reals(rng, 4096 * 3 + 64);
   const std::vector<float> y = random_reals(rng, 4096 * 3 + 64);
-  std::vector<int32_t> lengths = {-1, 0, 1, 2, 3, 7, 8, 9, 15, 16, 17, 31, 32, 33, 100, 1000,
-                                  4095, 4096};
+  std::vector<int32_t> lengths = {-1, 0,  1,  2,  3,  7,   8,    9,    15,
+                                  16, 17, 31, 32, 33, 100, 1000, 4095, 4096};
   for (const int32_t n : lengths) {
     for (int32_t start = 0; start < 16; start += 3) {
       SCOPED_TRACE(testing::Message() << "n " << n << " start " << start);
