@@ -392,40 +392,53 @@ def read_fit_values(path, layout=None):
       short: day, hours, bi, sigma_bi, t, sigma_t, rms
       long:  day, hours, bi, sigma_bi, t, sigma_t, sa, sigma_sa, rms, sun_angle
     (day number, hours of the day, band intensity, temperature and solar amplitude with their
-    standard errors, rms residual, sun elevation in arc-seconds). A field that the writer filled
-    with asterisks because its value did not fit becomes NaN; "NaN" and "Infinity" are read as
-    such. Blank lines are skipped; trailing blanks may be missing.
+    standard errors, rms residual, sun elevation in arc-seconds). A kelvoras run of several passes,
+    some with solar spectra and some without, writes lines of both layouts into one file: without
+    LAYOUT such a file is read in the long layout, its short lines with NaN for sa, sigma_sa and
+    sun_angle. A field that the writer filled with asterisks because its value did not fit
+    becomes NaN; "NaN" and "Infinity" are read as such. Blank lines are skipped; trailing blanks
+    may be missing.
 
-    Raises FitValuesError naming the line for a line of neither layout, a line of the other
-    layout than the file's first, a separating column that is not blank, or a field that is
-    blank, misaligned or not a number. Nothing is returned then.
+    Raises FitValuesError naming the line for a line of neither layout (or, with LAYOUT given,
+    longer than that layout), a separating column that is not blank, or a field that is blank,
+    misaligned or not a number. Nothing is returned then.
     """
     if layout is not None and layout not in _LAYOUTS:
         raise ValueError(f"layout must be 'short' or 'long', not {layout!r}")
-    rows = []
+    rows = []  # (layout of the line, its values)
     with open(path, "rb") as f:
         for number, raw_line in enumerate(f, start=1):
             line = raw_line.decode("latin-1").rstrip("\r\n").rstrip(" ")
             if not line:
                 continue
-            if layout is None:
+            line_layout = layout
+            if line_layout is None:
                 if len(line) <= 76:
-                    layout = "short"
+                    line_layout = "short"
                 elif len(line) == 108:
-                    layout = "long"
+                    line_layout = "long"
                 else:
                     raise FitValuesError(
                         path, number, f"{len(line)} columns: neither the short layout (76) "
                         "nor the long layout (108)")
-            fields, width = _LAYOUTS[layout]
+            fields, width = _LAYOUTS[line_layout]
             if len(line) > width:
                 raise FitValuesError(
-                    path, number, f"{len(line)} columns, longer than the {layout} layout "
+                    path, number, f"{len(line)} columns, longer than the {line_layout} layout "
                     f"({width}) of the file")
-            line = line.ljust(width)
-            rows.append(_parse_line(path, number, line, fields))
-    names = [name for name, _, _, _ in _LAYOUTS[layout or "short"][0]]
-    return np.array(rows, dtype=[(name, np.float64) for name in names])
+            rows.append((line_layout, _parse_line(path, number, line.ljust(width), fields)))
+    layouts = {line_layout for line_layout, _ in rows}
+    result_layout = layout or ("long" if "long" in layouts else "short")
+    names = [name for name, _, _, _ in _LAYOUTS[result_layout][0]]
+    short_names = [name for name, _, _, _ in _LAYOUTS["short"][0]]
+    values = []
+    for line_layout, row in rows:
+        if line_layout == result_layout:
+            values.append(row)
+        else:
+            by_name = dict(zip(short_names, row))
+            values.append(tuple(by_name.get(name, np.nan) for name in names))
+    return np.array(values, dtype=[(name, np.float64) for name in names])
 
 
 def _parse_line(path, number, line, fields):

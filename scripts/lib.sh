@@ -15,6 +15,9 @@ ensure_tools() {
   command -v parallel >/dev/null 2>&1 || need+=(parallel)
   # The Python reader's tests run with Debian's own python3 and numpy.
   /usr/bin/python3 -c 'import numpy' >/dev/null 2>&1 || need+=(python3 python3-numpy)
+  # The netCDF exporter (tools/fit2nc) and its tests, which read its files back with ncdump.
+  [ -f /usr/include/netcdf.h ] || need+=(libnetcdf-dev)
+  command -v ncdump >/dev/null 2>&1 || need+=(netcdf-bin)
   install_packages "${need[@]}"
 }
 

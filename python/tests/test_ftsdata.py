@@ -229,15 +229,30 @@ class FitValuesFiles(unittest.TestCase):
         self.assertEqual(len(table), 2)
         self.assertEqual(table["rms"][0], 0.5)
 
+    def test_a_file_of_both_layouts_reads_in_the_long_one(self):
+        # A kelvoras run whose passes differ in their solar spectra writes both layouts.
+        table = ftsdata.read_fit_values(self.write([LONG_LINES[0], SHORT_LINES[0]]))
+        self.assertEqual(table.dtype.names, tuple(f[0] for f in ftsdata.LONG_LAYOUT))
+        self.assertEqual(table["t"][1], 201.2345)
+        for field in ("sa", "sigma_sa", "sun_angle"):
+            self.assertTrue(np.isnan(table[field][1]), field)
+        self.assertEqual(table["sun_angle"][0], -43210)
+        with self.assertRaises(ftsdata.FitValuesError) as caught:
+            ftsdata.read_fit_values(self.write([SHORT_LINES[0], LONG_LINES[0]]), layout="short")
+        self.assertEqual(caught.exception.line, 2)
+        self.assertIn("longer than the short", str(caught.exception))
+        # In a layout given, a line shifted by one column shows a separator that is not blank.
+        with self.assertRaises(ftsdata.FitValuesError) as caught:
+            ftsdata.read_fit_values(self.write([LONG_LINES[1][1:]]), layout="long")
+        self.assertIn("not blank", str(caught.exception))
+
     def test_a_bad_line_is_named(self):
         short_t_bad = SHORT_LINES[1][:47] + "x" + SHORT_LINES[1][48:]
         cases = [
             # name, lines, line at fault, words of the message
             ("not a number", [SHORT_LINES[0], short_t_bad], 2, "t (columns 46-54)"),
             ("neither layout", [SHORT_LINES[0] + "      1.0"], 1, "neither"),
-            ("other layout", [SHORT_LINES[0], LONG_LINES[0]], 2, "longer than the short"),
-            ("shifted by one column", [LONG_LINES[0], LONG_LINES[1][1:] + " "], 2,
-             "not blank"),
+            ("shifted by one column", [LONG_LINES[0], LONG_LINES[1][1:] + " "], 2, "neither"),
             ("cut inside a field", [SHORT_LINES[0][:70]], 1, "rms (columns 66-76)"),
             ("blank field", [SHORT_LINES[0][:45] + " " * 9 + SHORT_LINES[0][54:]], 1,
              "t (columns 46-54) is blank"),

@@ -1,4 +1,4 @@
-// scripts/batch end to end: magnorav over several generated nights with two workers, each night's
+// scripts/batch end to end: kelvorn over several generated nights with two workers, each night's
 // outputs equal to a single run of the same night; a night without its data file reported as
 // failed while the others complete; a second call that reruns nothing; a retry once the data are
 // there; and a night whose run was interrupted, run again with its partial outputs kept aside.
@@ -18,8 +18,6 @@
 #include <vector>
 
 #include "fts_testing/run.hpp"
-#include "fts_testing/scandiff.hpp"
-#include "fts_testing/scanmask.hpp"
 
 extern char** environ;
 
@@ -29,15 +27,16 @@ namespace fs = std::filesystem;
 namespace ft = fts::testing;
 
 const std::string kBatch = ft::source_path("scripts/batch").string();
-const std::string kModel = "night.scn";
-const std::string kScaled = "scaled.scn";
+const std::string kData = "night.scn";
+// What kelvorn writes, as the generator's answer file names them.
+const std::string kOutputs[] = {"kelvorn.rep", "kelvorn.fit"};
 
 // Runs COMMAND through the shell in DIR; its standard output and error go to DIR/batch.out.
 int shell(const fs::path& dir, const std::string& command);
 
-// A night made by the example-night generator (a few scans, its own seed) with an answer file of
-// magnorav taking scan SEED with its own factor. Unless WITH_DATA, its data file is moved out of
-// the folder, beside it as <folder>.scn.
+// A night made by the example-night generator (a few scans, its own seed), with its answer file
+// of kelvorn. Unless WITH_DATA, its data file is moved out of the folder, beside it as
+// <folder>.scn.
 void make_night(const fs::path& dir, int seed, bool with_data) {
   fs::create_directories(dir);
   std::string command = "'";
@@ -46,9 +45,7 @@ void make_night(const fs::path& dir, int seed, bool with_data) {
   command += std::to_string(seed);
   ASSERT_EQ(shell(dir, command), 0) << ft::read_file(dir / "batch.out");
   fs::remove(dir / "batch.out");
-  ft::write_file(dir / "magnorav.ans", kModel + "\n" + std::to_string(seed) + "\n" +
-                                           std::to_string(seed) + ".5\n-0.25\n" + kScaled + "\n");
-  if (!with_data) fs::rename(dir / kModel, dir.string() + ".scn");
+  if (!with_data) fs::rename(dir / kData, dir.string() + ".scn");
 }
 
 // Runs COMMAND through the shell in DIR; its standard output and error go to DIR/batch.out.
@@ -77,17 +74,22 @@ std::map<std::string, Seen> files_of(const fs::path& dir) {
   return out;
 }
 
-// The night's outputs equal those of a single run of the same night, made here in a copy.
+// The night's outputs equal those of a single run of the same night, made here in a copy of its
+// inputs.
 void expect_as_single_run(const fs::path& night) {
   SCOPED_TRACE(night.string());
   ft::TempDir single;
-  fs::copy_file(night / kModel, single / kModel);
-  const ft::RunResult run = ft::run_program(ft::program("magnorav"),
-                                            ft::read_file(night / "magnorav.ans"), single.path());
-  EXPECT_TRUE(ft::same_lines(run.output, ft::read_file(night / "magnorav.log")));
-  EXPECT_TRUE(ft::same_scan_file(ft::mask_scan_stamps(ft::read_file(single / kScaled)),
-                                 ft::mask_scan_stamps(ft::read_file(night / kScaled))));
-  EXPECT_TRUE(ft::read_file(night / "magnorav.status").starts_with("ok\n"));
+  for (const char* input : {"night.scn", "response.scn", "mask.txt", "calib.txt", "lines.txt"}) {
+    fs::copy_file(night / input, single / input);
+  }
+  const ft::RunResult run =
+      ft::run_program(ft::program("kelvorn"), ft::read_file(night / "kelvorn.ans"), single.path());
+  EXPECT_TRUE(ft::same_lines(run.output, ft::read_file(night / "kelvorn.log")));
+  for (const std::string& out : kOutputs) {
+    EXPECT_TRUE(ft::same_lines(ft::read_file(single / out), ft::read_file(night / out))) << out;
+  }
+  EXPECT_FALSE(ft::read_file(night / "kelvorn.fit").empty());
+  EXPECT_TRUE(ft::read_file(night / "kelvorn.status").starts_with("ok\n"));
 }
 
 TEST(Batch, NightsRunOnTwoWorkersAFailedOneIsReportedAndASecondCallRerunsNothing) {
@@ -97,21 +99,21 @@ TEST(Batch, NightsRunOnTwoWorkersAFailedOneIsReportedAndASecondCallRerunsNothing
     make_night(root / names[i], static_cast<int>(i + 2), names[i] != "n3");
   }
   const std::string call =
-      "'" + kBatch + "' -j 2 '" + ft::program("magnorav").string() + "' n1 n2 n3 n4 n5";
+      "'" + kBatch + "' -j 2 '" + ft::program("kelvorn").string() + "' n1 n2 n3 n4 n5";
 
   // First call: four nights ok, n3 failed for its missing data file, exit status not 0.
   EXPECT_EQ(shell(root.path(), call), 1);
   std::string out = ft::read_file(root / "batch.out");
-  EXPECT_TRUE(contains(out, "FAILED " + (root / "n3").string() + ": # ERROR OPENING MODEL FILE"))
+  EXPECT_TRUE(contains(out, "FAILED " + (root / "n3").string() + ": # Error opening data file"))
       << out;
-  EXPECT_TRUE(contains(out, "batch magnorav: 5 nights, 4 ok, 1 failed, 0 not run\n")) << out;
+  EXPECT_TRUE(contains(out, "batch kelvorn: 5 nights, 4 ok, 1 failed, 0 not run\n")) << out;
   for (const std::string& n : names) {
     if (n != "n3") expect_as_single_run(root / n);
   }
-  EXPECT_TRUE(ft::read_file(root / "n3/magnorav.log").ends_with("\n#ERROR\n"));
-  EXPECT_TRUE(ft::read_file(root / "n3/magnorav.status").starts_with("failed: "));
+  EXPECT_TRUE(ft::read_file(root / "n3/kelvorn.log").ends_with("\n#ERROR\n"));
+  EXPECT_TRUE(ft::read_file(root / "n3/kelvorn.status").starts_with("failed: "));
   // The job log: one line per night, n3's with exit value 1 (and signal 0).
-  const std::string joblog = ft::read_file(root / "magnorav.joblog");
+  const std::string joblog = ft::read_file(root / "kelvorn.joblog");
   EXPECT_EQ(std::count(joblog.begin(), joblog.end(), '\n'), 5) << joblog;
   EXPECT_TRUE(contains(joblog, "\t1\t0\t" + kBatch + " --run-one ")) << joblog;
 
@@ -119,13 +121,13 @@ TEST(Batch, NightsRunOnTwoWorkersAFailedOneIsReportedAndASecondCallRerunsNothing
   // run again and no file of any night changes.
   std::map<std::string, std::map<std::string, Seen>> before;
   for (const std::string& n : names) before[n] = files_of(root / n);
-  EXPECT_EQ(shell(root.path(), "'" + kBatch + "' -S 2/: '" + ft::program("magnorav").string() +
+  EXPECT_EQ(shell(root.path(), "'" + kBatch + "' -S 2/: '" + ft::program("kelvorn").string() +
                                    "' n1 n2 n3 n4 n5"),
             1);
   out = ft::read_file(root / "batch.out");
   EXPECT_TRUE(contains(out, "ok " + (root / "n1").string() + " (done before)")) << out;
   EXPECT_TRUE(contains(out, "--retry-failed")) << out;
-  EXPECT_TRUE(contains(out, "batch magnorav: 5 nights, 4 ok, 1 failed, 0 not run\n")) << out;
+  EXPECT_TRUE(contains(out, "batch kelvorn: 5 nights, 4 ok, 1 failed, 0 not run\n")) << out;
   for (const std::string& n : names) {
     SCOPED_TRACE(n);
     const auto now = files_of(root / n);
@@ -138,13 +140,13 @@ TEST(Batch, NightsRunOnTwoWorkersAFailedOneIsReportedAndASecondCallRerunsNothing
 
   // With its data file in place, the failed night is run again on request; its first log is
   // kept aside, and now every night is ok.
-  fs::rename(root / "n3.scn", root / "n3" / kModel);
+  fs::rename(root / "n3.scn", root / "n3" / kData);
   EXPECT_EQ(shell(root.path(), call + " --retry-failed"), 0);
   out = ft::read_file(root / "batch.out");
-  EXPECT_TRUE(contains(out, "batch magnorav: 5 nights, 5 ok, 0 failed, 0 not run\n")) << out;
+  EXPECT_TRUE(contains(out, "batch kelvorn: 5 nights, 5 ok, 0 failed, 0 not run\n")) << out;
   expect_as_single_run(root / "n3");
-  EXPECT_TRUE(ft::read_file(root / "n3/magnorav.aside-1/magnorav.log").ends_with("#ERROR\n"));
-  EXPECT_EQ(shell(root.path(), "'" + kBatch + "' --status '" + ft::program("magnorav").string() +
+  EXPECT_TRUE(ft::read_file(root / "n3/kelvorn.aside-1/kelvorn.log").ends_with("#ERROR\n"));
+  EXPECT_EQ(shell(root.path(), "'" + kBatch + "' --status '" + ft::program("kelvorn").string() +
                                    "' n1 n2 n3 n4 n5"),
             0);
 }
@@ -213,19 +215,19 @@ TEST(Slurm, AnArrayJobRunsEveryNightAsASingleRunWould) {
     make_night(root / names[i], static_cast<int>(i + 2), names[i] != "n3");
   }
   const std::string call = "'" + kBatch + "' --slurm --submit -j 2 '" +
-                           ft::program("magnorav").string() + "' n1 n2 n3 n4";
+                           ft::program("kelvorn").string() + "' n1 n2 n3 n4";
   EXPECT_EQ(shell(root.path(), call), 1);
   const std::string out = ft::read_file(root / "batch.out");
-  EXPECT_TRUE(contains(out, "FAILED " + (root / "n3").string() + ": # ERROR OPENING MODEL FILE"))
+  EXPECT_TRUE(contains(out, "FAILED " + (root / "n3").string() + ": # Error opening data file"))
       << out;
-  EXPECT_TRUE(contains(out, "batch magnorav: 4 nights, 3 ok, 1 failed, 0 not run\n")) << out;
-  EXPECT_TRUE(contains(ft::read_file(root / "magnorav-batch.sbatch"), "#SBATCH --array=1-4%2\n"));
+  EXPECT_TRUE(contains(out, "batch kelvorn: 4 nights, 3 ok, 1 failed, 0 not run\n")) << out;
+  EXPECT_TRUE(contains(ft::read_file(root / "kelvorn-batch.sbatch"), "#SBATCH --array=1-4%2\n"));
   for (const std::string& n : names) {
     if (n != "n3") expect_as_single_run(root / n);
   }
   // A second submission runs nothing again.
   EXPECT_EQ(shell(root.path(), call), 1);
-  EXPECT_TRUE(contains(ft::read_file(root / "magnorav-batch.out/1.txt"), "(done before)"));
+  EXPECT_TRUE(contains(ft::read_file(root / "kelvorn-batch.out/1.txt"), "(done before)"));
 }
 
 }  // namespace
