@@ -1,8 +1,6 @@
 // ftssums: 64-bit sums split into sixteen partial sums fixed by the element positions.
 #include "fts/ftssums.hpp"
 
-#include <cstring>
-
 #include "fts/detail/wide.hpp"
 
 namespace fts {
@@ -26,7 +24,8 @@ namespace {
 
 constexpr std::size_t kP = kPartials;
 
-// The partial sums combined in their fixed order.
+// The partial sums combined in their fixed order (inlined into each build: a call out of a wide
+// build would leave the wide registers in use for the code that follows).
 [[gnu::always_inline]] inline double combine(double* p) {
   for (std::size_t k = 0; k < 8; ++k) p[k] = p[k] + p[k + 8];
   for (std::size_t k = 0; k < 4; ++k) p[k] = p[k] + p[k + 4];
