@@ -3,8 +3,10 @@
 #include "combirax.hpp"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
+#include "fts/detail/wide.hpp"
 #include "fts/ftshdutl.hpp"
 #include "fts/ftsiface.hpp"
 #include "fts/ftsioutl.hpp"
@@ -122,13 +124,43 @@ bool takes_direction(int32_t direction, int32_t motion) {
 // Given and returned:
 //            sum  SUM(j) + W*X(j) for j = 1 ... size of X
 // Notes: products and sums in 64-bit floating point; SUM holds at least as many elements as X.
-void add_weighted(std::span<double> sum, std::span<const float> x, float w) {
-  const auto wd = static_cast<double>(w);
-  double* s = sum.data();
-  const float* v = x.data();
-  const std::size_t n = x.size();
+//        Every element is its own sum, so the elements are taken many at a time.
+namespace {
+FTS_WIDE_CLONES void add_weighted_elements(double* s, const float* v, std::size_t n, double wd) {
   for (std::size_t j = 0; j < n; ++j) s[j] += wd * static_cast<double>(v[j]);
 }
+}  // namespace
+
+void add_weighted(std::span<double> sum, std::span<const float> x, float w) {
+  add_weighted_elements(sum.data(), x.data(), x.size(), static_cast<double>(w));
+}
+
+namespace {
+// Several weighted scans of the same elements added in one pass, each element's sum taking them
+// in their order (((s + w0 x0) + w1 x1) + ...), as one pass per scan would.
+constexpr std::size_t kBatch = 8;
+FTS_WIDE_CLONES void add_weighted_batch(double* s, const float* const* x, const double* w,
+                                        std::size_t n) {
+  const float* x0 = x[0];
+  const float* x1 = x[1];
+  const float* x2 = x[2];
+  const float* x3 = x[3];
+  const float* x4 = x[4];
+  const float* x5 = x[5];
+  const float* x6 = x[6];
+  const float* x7 = x[7];
+  for (std::size_t j = 0; j < n; ++j) {
+    double t = s[j] + w[0] * static_cast<double>(x0[j]);
+    t = t + w[1] * static_cast<double>(x1[j]);
+    t = t + w[2] * static_cast<double>(x2[j]);
+    t = t + w[3] * static_cast<double>(x3[j]);
+    t = t + w[4] * static_cast<double>(x4[j]);
+    t = t + w[5] * static_cast<double>(x5[j]);
+    t = t + w[6] * static_cast<double>(x6[j]);
+    s[j] = t + w[7] * static_cast<double>(x7[j]);
+  }
+}
+}  // namespace
 
 // scale_mean: the mean from the weighted sums.
 // Given:     sum    weighted sums
@@ -220,6 +252,9 @@ bool Averager::become_template(int32_t LUN, const Header& HDR, int32_t NXTSCN) {
     load_.resize(size);
     sum_.resize(size);
   }
+  for (Pending& p : pending_) {
+    if (p.x.size() < size) p.x.resize(size);
+  }
 
   // Load all its points.
   Header ahdr;
@@ -284,16 +319,46 @@ bool Averager::add_later_scan(int32_t LUN, const Header& HDR, int32_t NXTSCN) {
   Header ahdr;
   int32_t ierr = 0, i1 = 0, i2 = 0;
   point_range(first, last, i1, i2);
-  fts::LDINDX(LUN, HDR, load_, ahdr, kFloatArray, rep_, i1, i2, ierr);
+  Pending& p = pending_[pending_count_];
+  fts::LDINDX(LUN, HDR, p.x, ahdr, kFloatArray, rep_, i1, i2, ierr);
   if (ierr != 0) return reject(LUN, HDR, NXTSCN, "VERIMANT 08> - INTERFEROGRAM LOAD FAIL");
 
-  // Add them, weighted, from the mean element of the first loaded point on.
-  const auto n = static_cast<std::size_t>(ahdr(QQDSIZ));
-  const auto s = static_cast<std::size_t>(rep_ == kComplex ? 2 * start - 1 : start);
-  add_weighted(std::span<double>(sum_).subspan(s - 1, n), std::span<const float>(load_).first(n),
-               static_cast<float>(ahdr(QQADDS)));
+  // Add them, weighted, from the mean element of the first loaded point on (held back until a
+  // few scans are loaded, so that one pass over the sums adds them all).
+  p.n = static_cast<std::size_t>(ahdr(QQDSIZ));
+  p.s = static_cast<std::size_t>(rep_ == kComplex ? 2 * start - 1 : start);
+  p.w = static_cast<float>(ahdr(QQADDS));
+  if (++pending_count_ == kPendingScans) add_pending();
   fts::ADDHDR(ahdr, mean_);
   return true;
+}
+
+// add_pending: add the loaded scans held back to the sums, in the order they were loaded.
+// Notes: scans that add the same elements go in one pass (every element still takes them one
+//        after the other); otherwise one pass per scan.
+void Averager::add_pending() {
+  const std::size_t count = pending_count_;
+  pending_count_ = 0;
+  bool same = count == kPendingScans;
+  for (std::size_t k = 1; k < count; ++k) {
+    same = same && pending_[k].s == pending_[0].s && pending_[k].n == pending_[0].n;
+  }
+  if (same) {
+    static_assert(kPendingScans == kBatch);
+    std::array<const float*, kBatch> x{};
+    std::array<double, kBatch> w{};
+    for (std::size_t k = 0; k < kBatch; ++k) {
+      x[k] = pending_[k].x.data();
+      w[k] = pending_[k].w;
+    }
+    add_weighted_batch(sum_.data() + (pending_[0].s - 1), x.data(), w.data(), pending_[0].n);
+    return;
+  }
+  for (std::size_t k = 0; k < count; ++k) {
+    const Pending& p = pending_[k];
+    add_weighted(std::span<double>(sum_).subspan(p.s - 1, p.n),
+                 std::span<const float>(p.x).first(p.n), p.w);
+  }
 }
 
 // output_points: the points of the mean that every accepted scan covered.
@@ -322,6 +387,7 @@ void Averager::output_points(int32_t& first, int32_t& last) const {
 //    "COMBIRAX 10> - AVERAGE FILE OUTPUT".
 void Averager::write_mean(int32_t LUN) {
   if (!have_template_) return;
+  add_pending();
   if (mean_(QQADDS) == 0) {
     fts::MESSAG("COMBIRAX 11> - TOTAL SCAN COUNT QQADDS IS 0");
     fts::STPLOG(1, "COMBIRAX 10> - AVERAGE FILE OUTPUT");

@@ -2,6 +2,7 @@
 // the accepted interferograms and the mean written as a new scan file.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -61,6 +62,7 @@ class Averager {
   bool reject(int32_t LUN, const fts::Header& HDR, int32_t NXTSCN, const char* text);
   bool become_template(int32_t LUN, const fts::Header& HDR, int32_t NXTSCN);
   bool add_later_scan(int32_t LUN, const fts::Header& HDR, int32_t NXTSCN);
+  void add_pending();
   void output_points(int32_t& first, int32_t& last) const;
 
   int32_t alignment_;
@@ -84,6 +86,18 @@ class Averager {
   std::vector<double> sum_;  // weighted sums, in the template's element numbering
   std::vector<float> load_;  // one scan's loaded elements; finally the mean
   fts::Header mean_;         // header of the mean: the template's array header, merged
+
+  // Scans loaded and not yet added to the sums: their elements X, to be added from sum element
+  // S (from 1) on, N of them, with weight W (QQADDS as a 32-bit float).
+  struct Pending {
+    std::vector<float> x;
+    std::size_t s = 1;
+    std::size_t n = 0;
+    float w = 0.0f;
+  };
+  static constexpr std::size_t kPendingScans = 8;
+  std::array<Pending, kPendingScans> pending_;
+  std::size_t pending_count_ = 0;
 };
 
 // ---------------------------------------------------------------------------------------------

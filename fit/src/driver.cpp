@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "fit/timing.hpp"
 #include "fts/ftscalib.hpp"
 #include "fts/ftssun.hpp"
 
@@ -152,6 +153,7 @@ Outcome Driver::fit(const Pass& pass, const LineTable& table, const Settings& se
     SA0 = state.SA;
   } else {
     if (!line_shape_defined(h)) return fail(Result::line_shape_undefined);
+    const Stopwatch watch(TimeSplit::rebuild, TimeSplit::iterations);
     out.rebuilt = true;
     m_.clear(N, ModelMatrix::kColumns);
     const std::span<float> band = m_.column(1).first(n);
@@ -252,7 +254,10 @@ Outcome Driver::fit(const Pass& pass, const LineTable& table, const Settings& se
     // Corrections.
     int32_t KRANK = 0;
     float RNORM = 0.0f;
-    m_.hfti(N, ncol, residual_, KRANK, RNORM);
+    {
+      const Stopwatch watch(TimeSplit::least_squares, TimeSplit::iterations);
+      m_.hfti(N, ncol, residual_, KRANK, RNORM);
+    }
     const float dBI = residual_[0] / s1;
     const float dTFAC = residual_[1] / s2;
     const float dSA = solar_on ? residual_[2] / s3 : 0.0f;
@@ -307,7 +312,10 @@ Outcome Driver::fit(const Pass& pass, const LineTable& table, const Settings& se
       drop_solar();
       continue;
     }
-    m_.covar(ncol);
+    {
+      const Stopwatch watch(TimeSplit::least_squares, TimeSplit::iterations);
+      m_.covar(ncol);
+    }
     sBI = std::sqrt(std::fabs(m_.variance(1) * v)) / s1;
     sTFAC = std::sqrt(std::fabs(m_.variance(2) * v)) / s2;
     if (solar_on) sSA = std::sqrt(std::fabs(m_.variance(3) * v)) / s3;

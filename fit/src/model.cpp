@@ -8,66 +8,109 @@
 #include <cstring>
 #include <limits>
 
+#include "fts/detail/wide.hpp"
 #include "fts/ftscalib.hpp"
 #include "fts/ftshdutl.hpp"
+#include "fts/ftssums.hpp"
 #include "fts/ftsuser1.hpp"
 
 namespace fit {
 
 namespace {
 
-// Eight 32-bit floats handled as one vector of the compiler: the lanes of a group of points.
-using Lanes = float __attribute__((vector_size(32)));
+// Sixteen 32-bit floats handled as one vector of the compiler: the lanes of a group of points.
+// Each operation works lane by lane, exactly as the scalar operation on each lane would.
+using Lanes = float __attribute__((vector_size(64)));
 
-// Functions built twice, for the processors with the 256-bit vector instructions and for every
-// other x86-64, the one to use picked when the program starts. Both do the same arithmetic.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define FIT_WIDE_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define FIT_WIDE_CLONES
-#endif
+// One group of the sums: its coefficients C (kLanes per line), the populations P and term values
+// E of its lines from its first line on.
+struct Group {
+  const float* c;
+  const float* p;
+  const float* e;
+  std::size_t lines;
+};
 
-// The group sums of sums_by_group: GROUPS groups, group g of (OFFSET[g+1] - OFFSET[g])/kLanes
-// lines from line FIRST[g], kLanes coefficients per line from COEF + OFFSET[g], for N points.
-// Each line's kLanes lanes are two vectors (two independent sums per line, for the adders).
-FIT_WIDE_CLONES void group_sums(std::size_t groups, const int32_t* first, const std::size_t* offset,
-                                const float* coef, const float* P, const float* E, std::size_t n,
-                                float* A, float* D) {
-  constexpr std::size_t kWidth = sizeof(Lanes) / sizeof(float);
-  constexpr std::size_t kLanes = 2 * kWidth;
-  for (std::size_t g = 0; g < groups; ++g) {
-    const float* c = coef + offset[g];
-    const std::size_t lines = (offset[g + 1] - offset[g]) / kLanes;
-    const float* p = P + first[g];
-    const float* e = E + first[g];
-    Lanes a0 = {}, a1 = {};
-    Lanes d0 = {}, d1 = {};
-    for (std::size_t k = 0; k < lines; ++k) {
-      Lanes c0, c1;
-      std::memcpy(&c0, c + k * kLanes, sizeof c0);
-      std::memcpy(&c1, c + k * kLanes + kWidth, sizeof c1);
-      const Lanes t0 = c0 * p[k];
-      const Lanes t1 = c1 * p[k];
-      a0 = a0 + t0;
-      a1 = a1 + t1;
-      d0 = d0 + t0 * e[k];
-      d1 = d1 + t1 * e[k];
-    }
-    const std::size_t i0 = g * kLanes;
-    for (std::size_t l = 0; l < kWidth && i0 + l < n; ++l) {
-      A[i0 + l] = a0[l];
-      D[i0 + l] = d0[l];
-    }
-    for (std::size_t l = 0; l < kWidth && i0 + kWidth + l < n; ++l) {
-      A[i0 + kWidth + l] = a1[l];
-      D[i0 + kWidth + l] = d1[l];
-    }
+// Lines K0..K1-1 of group G added to its sums A and D, lane by lane in line order.
+[[gnu::always_inline]] inline void add_lines(const Group& g, std::size_t k0, std::size_t k1,
+                                             Lanes& a, Lanes& d) {
+  constexpr std::size_t kLanes = sizeof(Lanes) / sizeof(float);
+  for (std::size_t k = k0; k < k1; ++k) {
+    Lanes ck;
+    std::memcpy(&ck, g.c + k * kLanes, sizeof ck);
+    const Lanes t = ck * g.p[k];
+    a = a + t;
+    d = d + t * g.e[k];
   }
 }
 
+// The sums of group G (points I0 + 1 ..) stored into A and D, the points up to N.
+[[gnu::always_inline]] inline void store_sums(std::size_t i0, std::size_t n, const Lanes& a,
+                                              const Lanes& d, float* A, float* D) {
+  constexpr std::size_t kLanes = sizeof(Lanes) / sizeof(float);
+  if (i0 + kLanes <= n) {
+    std::memcpy(A + i0, &a, sizeof a);
+    std::memcpy(D + i0, &d, sizeof d);
+    return;
+  }
+  for (std::size_t l = 0; i0 + l < n; ++l) {
+    A[i0 + l] = a[l];
+    D[i0 + l] = d[l];
+  }
+}
+
+// The group sums of sums_by_group: GROUPS groups, group g of (OFFSET[g+1] - OFFSET[g])/kLanes
+// lines from line FIRST[g], kLanes coefficients per line from COEF + OFFSET[g], for N points.
+// Two groups are summed side by side, so that the additions of one fill the waits of the other.
+FTS_WIDE_CLONES void group_sums(std::size_t groups, const int32_t* first, const std::size_t* offset,
+                                const float* coef, const float* P, const float* E, std::size_t n,
+                                float* A, float* D) {
+  constexpr std::size_t kLanes = sizeof(Lanes) / sizeof(float);
+  const auto group = [&](std::size_t g) {
+    return Group{coef + offset[g], P + first[g], E + first[g],
+                 (offset[g + 1] - offset[g]) / kLanes};
+  };
+  std::size_t g = 0;
+  for (; g + 2 <= groups; g += 2) {
+    const Group g0 = group(g), g1 = group(g + 1);
+    const std::size_t both = std::min(g0.lines, g1.lines);
+    Lanes a0 = {}, d0 = {}, a1 = {}, d1 = {};
+    for (std::size_t k = 0; k < both; ++k) {
+      add_lines(g0, k, k + 1, a0, d0);
+      add_lines(g1, k, k + 1, a1, d1);
+    }
+    add_lines(g0, both, g0.lines, a0, d0);
+    add_lines(g1, both, g1.lines, a1, d1);
+    store_sums(g * kLanes, n, a0, d0, A, D);
+    store_sums((g + 1) * kLanes, n, a1, d1, A, D);
+  }
+  if (g < groups) {
+    Lanes a = {}, d = {};
+    const Group g0 = group(g);
+    add_lines(g0, 0, g0.lines, a, d);
+    store_sums(g * kLanes, n, a, d, A, D);
+  }
+}
+
+// Division by a divisor shared by many elements: by its 64-bit reciprocal (quotient), or by the
+// division itself for a divisor that is a NaN.
+struct ByReciprocal {
+  double inv;
+  float operator()(float x) const { return quotient(x, inv); }
+};
+struct ByDivision {
+  float d;
+  float operator()(float x) const { return x / d; }
+};
+
 // ARR(1..N) divided by NORM (the second half of scale_by).
-FIT_WIDE_CLONES void divide(float* arr, std::size_t n, float norm) {
-  for (std::size_t i = 0; i < n; ++i) arr[i] = arr[i] / norm;
+FTS_WIDE_CLONES void divide(float* arr, std::size_t n, float norm) {
+  if (std::isnan(norm)) {
+    for (std::size_t i = 0; i < n; ++i) arr[i] = arr[i] / norm;
+    return;
+  }
+  const double inv = reciprocal(norm);
+  for (std::size_t i = 0; i < n; ++i) arr[i] = quotient(arr[i], inv);
 }
 
 constexpr float kExponentLimit = 88.0f;  // a larger Boltzmann exponent drops the line
@@ -149,13 +192,10 @@ void SCALE(std::span<float> ARR, int32_t N, float& ANORM) {
 }
 
 // sum_of_squares: the first step of SCALE.
-// Returned:  (value)  sum of ARR(i)^2, i = 1..N, in 64 bits in element order
+// Returned:  (value)  sum of ARR(i)^2, i = 1..N, in 64 bits as a split sum (ftssums: sixteen
+//                     partial sums fixed by the element positions, the same on every machine)
 double sum_of_squares(std::span<const float> ARR, int32_t N) {
-  double sum = 0.0;
-  for (const float x : ARR.first(used(ARR, N))) {
-    sum += static_cast<double>(x) * static_cast<double>(x);
-  }
-  return sum;
+  return fts::split::squares(ARR.data(), 1, static_cast<int32_t>(used(ARR, N)));
 }
 
 // scale_by: the second step of SCALE.
@@ -359,7 +399,7 @@ void CoefficientLists::build_groups(const LineTable& table) {
 //        the scalar operations of each lane).
 void CoefficientLists::sums_by_group(std::span<const float> P, std::span<const float> E,
                                      std::span<float> A, std::span<float> D) const {
-  static_assert(2 * sizeof(Lanes) == kLanes * sizeof(float));
+  static_assert(sizeof(Lanes) == kLanes * sizeof(float));
   group_sums(group_first_.size(), group_first_.data(), group_offset_.data(), group_coef_.data(),
              P.data(), E.data(), static_cast<std::size_t>(points_), A.data(), D.data());
 }
@@ -376,31 +416,40 @@ inline float zero_where_masked(float x, float r) {
   return std::bit_cast<float>(std::bit_cast<uint32_t>(x) & keep);
 }
 
-// The points of model_columns without the solar term, and with it.
-FIT_WIDE_CLONES void band_points(std::size_t n, const float* __restrict a,
-                                 const float* __restrict d, const float* __restrict r,
-                                 const float* __restrict y, float* __restrict b,
-                                 float* __restrict der, float* __restrict e, float N1, float BI,
-                                 float ratio) {
-  for (std::size_t i = 0; i < n; ++i) {
-    const float bi = r[i] * a[i] / N1;
-    b[i] = bi;
-    der[i] = BI * r[i] * (ratio * a[i] / N1 - d[i] / N1);
-    e[i] = zero_where_masked(y[i] - BI * bi, r[i]);
+// The points of model_columns, with the solar term when S is given; DIV divides by N1.
+template <class Div>
+[[gnu::always_inline]] inline void band_loop(std::size_t n, const float* __restrict a,
+                                             const float* __restrict d, const float* __restrict r,
+                                             const float* __restrict y, const float* __restrict s,
+                                             float* __restrict b, float* __restrict der,
+                                             float* __restrict q, float* __restrict e, Div div,
+                                             float BI, float SA, float ratio) {
+  if (s == nullptr) {
+    for (std::size_t i = 0; i < n; ++i) {
+      const float bi = div(r[i] * a[i]);
+      b[i] = bi;
+      der[i] = BI * r[i] * (div(ratio * a[i]) - div(d[i]));
+      e[i] = zero_where_masked(y[i] - BI * bi, r[i]);
+    }
+  } else {
+    for (std::size_t i = 0; i < n; ++i) {
+      const float bi = div(r[i] * a[i]);
+      b[i] = bi;
+      der[i] = BI * r[i] * (div(ratio * a[i]) - div(d[i]));
+      const float qi = r[i] * s[i];
+      q[i] = qi;
+      e[i] = zero_where_masked(y[i] - BI * bi - SA * qi, r[i]);
+    }
   }
 }
-FIT_WIDE_CLONES void band_points(std::size_t n, const float* __restrict a,
-                                 const float* __restrict d, const float* __restrict r,
-                                 const float* __restrict y, const float* __restrict s,
-                                 float* __restrict b, float* __restrict der, float* __restrict q,
-                                 float* __restrict e, float N1, float BI, float SA, float ratio) {
-  for (std::size_t i = 0; i < n; ++i) {
-    const float bi = r[i] * a[i] / N1;
-    b[i] = bi;
-    der[i] = BI * r[i] * (ratio * a[i] / N1 - d[i] / N1);
-    const float qi = r[i] * s[i];
-    q[i] = qi;
-    e[i] = zero_where_masked(y[i] - BI * bi - SA * qi, r[i]);
+
+FTS_WIDE_CLONES void band_points(std::size_t n, const float* a, const float* d, const float* r,
+                                 const float* y, const float* s, float* b, float* der, float* q,
+                                 float* e, float N1, float BI, float SA, float ratio) {
+  if (std::isnan(N1)) {
+    band_loop(n, a, d, r, y, s, b, der, q, e, ByDivision{N1}, BI, SA, ratio);
+  } else {
+    band_loop(n, a, d, r, y, s, b, der, q, e, ByReciprocal{reciprocal(N1)}, BI, SA, ratio);
   }
 }
 
@@ -423,13 +472,10 @@ void model_columns(const Terms& t, std::span<const float> A, std::span<const flo
                    std::span<float> B, std::span<float> DER, std::span<float> Q,
                    std::span<float> E) {
   const float ratio = t.N2 / t.N1;
-  if (solar.empty()) {
-    band_points(A.size(), A.data(), D.data(), r.data(), y.data(), B.data(), DER.data(), E.data(),
-                t.N1, t.BI, ratio);
-  } else {
-    band_points(A.size(), A.data(), D.data(), r.data(), y.data(), solar.data(), B.data(),
-                DER.data(), Q.data(), E.data(), t.N1, t.BI, t.SA, ratio);
-  }
+  const bool with_solar = !solar.empty();
+  band_points(A.size(), A.data(), D.data(), r.data(), y.data(), with_solar ? solar.data() : nullptr,
+              B.data(), DER.data(), with_solar ? Q.data() : nullptr, E.data(), t.N1, t.BI, t.SA,
+              ratio);
 }
 
 // columns: the columns and residual of one iteration, straight from the stored lists.
@@ -439,7 +485,7 @@ void model_columns(const Terms& t, std::span<const float> A, std::span<const flo
 // Returned:  A, D     the per-point sums (sums)
 //            B, DER, Q, RES as model_columns gives them
 //            squares  when given: the sums of squares of B, DER and Q (0 without the solar
-//                     term), each in 64 bits in point order
+//                     term), each in 64 bits as a split sum (sum_of_squares)
 void CoefficientLists::columns(const Terms& t, std::span<const float> P, std::span<const float> E,
                                std::span<const float> r, std::span<const float> y,
                                std::span<const float> solar, std::span<float> A, std::span<float> D,
@@ -449,20 +495,8 @@ void CoefficientLists::columns(const Terms& t, std::span<const float> P, std::sp
   sums(P, E, A, D);
   model_columns(t, A.first(n), D.first(n), r, y, solar, B, DER, Q, RES);
   if (squares == nullptr) return;
-  double sb = 0.0, sd = 0.0, sq = 0.0;
-  if (solar.empty()) {
-    for (std::size_t i = 0; i < n; ++i) {
-      sb += static_cast<double>(B[i]) * static_cast<double>(B[i]);
-      sd += static_cast<double>(DER[i]) * static_cast<double>(DER[i]);
-    }
-  } else {
-    for (std::size_t i = 0; i < n; ++i) {
-      sb += static_cast<double>(B[i]) * static_cast<double>(B[i]);
-      sd += static_cast<double>(DER[i]) * static_cast<double>(DER[i]);
-      sq += static_cast<double>(Q[i]) * static_cast<double>(Q[i]);
-    }
-  }
-  *squares = {sb, sd, sq};
+  *squares = {sum_of_squares(B, points_), sum_of_squares(DER, points_),
+              solar.empty() ? 0.0 : sum_of_squares(Q, points_)};
 }
 
 }  // namespace fit

@@ -10,6 +10,7 @@
 #include "fit/driver.hpp"
 #include "fit/inputs.hpp"
 #include "fit/report.hpp"
+#include "fit/timing.hpp"
 #include "fts/ftshdutl.hpp"
 #include "fts/ftsiface.hpp"
 #include "fts/ftsioutl.hpp"
@@ -61,6 +62,8 @@ void write_to(int32_t unit, const std::string& line, const char* message) {
 void status(const std::string& line) {
   write_to(kStatusUnit, line, kWriteStatus);
 }
+
+TimeSplit* measured = nullptr;  // the split asked for by measure_time
 
 class Run {
  public:
@@ -154,8 +157,11 @@ bool Run::set_up_pass() {
   Scan& scan = *scan_;
   int32_t npts = 0;
   double W1P = 0.0, W2P = 0.0;
-  fts::GETSPF(kDataUnit, hdr, scan.y, scan.AHDR, kFloat, hdr(fts::QQDREP), npts, W1_, W2_, W1P, W2P,
-              ierr);
+  {
+    const Stopwatch watch(TimeSplit::load);
+    fts::GETSPF(kDataUnit, hdr, scan.y, scan.AHDR, kFloat, hdr(fts::QQDREP), npts, W1_, W2_, W1P,
+                W2P, ierr);
+  }
   fts::STPLOG(ierr, kInputError);
   W1_ = W1P;
   W2_ = W2P;
@@ -292,6 +298,7 @@ void Run::scans() {
 //    interval, is not loaded: it is skipped and reported as any scan off the grid, with the
 //    count, interval and positions its header gives.
 bool Run::read_scan() {
+  const Stopwatch watch(TimeSplit::load);
   const Pass& pass = *pass_;
   Scan& scan = *scan_;
   fts::Header hdr;
@@ -340,14 +347,35 @@ bool Run::read_scan() {
 
 // fit_scan: the fit of the scan in scan_ and its lines in the two files.
 void Run::fit_scan() {
-  const Outcome outcome = driver_.fit(*pass_, *table_, settings_, filter_, state_, *scan_);
-  for (const std::string& line : outcome_lines(variant_, scan_->number, outcome)) status(line);
-  if (outcome.result == Result::converged) {
-    write_to(kValuesUnit, values_line(pass_->solar.loaded, outcome.values), kWriteValues);
+  const Outcome outcome = [&] {
+    const Stopwatch watch(TimeSplit::iterations);
+    return driver_.fit(*pass_, *table_, settings_, filter_, state_, *scan_);
+  }();
+  {
+    const Stopwatch watch(TimeSplit::output);
+    for (const std::string& line : outcome_lines(variant_, scan_->number, outcome)) status(line);
+    if (outcome.result == Result::converged) {
+      write_to(kValuesUnit, values_line(pass_->solar.loaded, outcome.values), kWriteValues);
+    }
   }
+  scan_timed();
 }
 
 }  // namespace
+
+void measure_time(TimeSplit* split) {
+  measured = split;
+}
+
+TimeSplit* time_split() {
+  return measured;
+}
+
+void scan_timed() {
+  if (measured == nullptr) return;
+  measured->scans.push_back(measured->scan);
+  measured->scan = {};
+}
 
 // run: the fit program VARIANT.
 // Notes: 1. Questions 1 to 6 are asked once; then every pass asks 7 to 11 (12 and 13 in the

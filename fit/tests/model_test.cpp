@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <vector>
 
 #include "fts/ftscalib.hpp"
@@ -284,6 +285,88 @@ TEST(CoefficientLists, SumsOfNeighbouringPointsSideBySideEqualThoseOfEachPointBi
       ASSERT_EQ(std::bit_cast<uint32_t>(D1[i]), std::bit_cast<uint32_t>(D2[i])) << "point " << i;
     }
     EXPECT_NE(A1[100], 0.0f);
+  }
+}
+
+TEST(CoefficientLists, SumsSideBySideEqualThoseOfEachPointOnRandomListsBitForBit) {
+  // Random line tables: clusters of lines (long lists) between empty stretches (lists of one
+  // zero entry), term values around 88 so that at TFAC = -1 some lines drop out and the others
+  // reach populations up to exp(88) = 1.65E38, whose products overflow to infinities; points
+  // spaced unevenly. Every list is summed both ways and compared bit for bit.
+  std::mt19937 rng(1302);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  const fts::Header h = spectrum_header(3);
+  for (int trial = 0; trial < 12; ++trial) {
+    SCOPED_TRACE(testing::Message() << "trial " << trial);
+    std::vector<double> positions;
+    double at = 1000.0;
+    while (positions.size() < 300) {
+      const bool cluster = unit(rng) < 0.3;
+      const int count = cluster ? 5 + static_cast<int>(unit(rng) * 60) : 1;
+      for (int k = 0; k < count && positions.size() < 300; ++k) {
+        at += cluster ? 0.02 + 0.1 * unit(rng) : 3.0 + 20.0 * unit(rng);
+        positions.push_back(at);
+      }
+    }
+    LineTable t = table_of(positions);
+    for (std::size_t j = 0; j < positions.size(); ++j) {
+      const double pick = unit(rng);
+      t.NORMAL.E[j] = pick < 0.4   ? static_cast<float>(85.0 + 6.0 * unit(rng))
+                      : pick < 0.5 ? std::nextafter(88.0f, pick < 0.45 ? 0.0f : 100.0f)
+                                   : static_cast<float>(-50.0 + 400.0 * unit(rng));
+      t.NORMAL.S[j] = static_cast<float>(std::ldexp(unit(rng), static_cast<int>(unit(rng) * 20)));
+    }
+    std::vector<double> W;
+    for (double w = 995.0; w < at + 5.0 && W.size() < kMaxPoints;) {
+      W.push_back(w);
+      w += 0.05 + 0.5 * unit(rng);
+    }
+    for (const float tfac : {-1.0f, 0.0079935165f, 0.3f}) {
+      std::vector<float> P(kMaxRecords);
+      float N1 = 0, N2 = 0;
+      NORMA(t.NORMAL, N1, N2, P, tfac);
+      std::vector<float> A(W.size());
+      CoefficientLists lists;
+      lists.build(h, 10, W, t, kIdentity, P, A);
+      std::vector<float> A1(W.size()), D1(W.size()), A2(W.size(), -1.0f), D2(W.size(), -1.0f);
+      lists.sums_by_point(P, t.NORMAL.E, A1, D1);
+      lists.sums(P, t.NORMAL.E, A2, D2);
+      for (std::size_t i = 0; i < W.size(); ++i) {
+        ASSERT_EQ(std::bit_cast<uint32_t>(A1[i]), std::bit_cast<uint32_t>(A2[i])) << "point " << i;
+        ASSERT_EQ(std::bit_cast<uint32_t>(D1[i]), std::bit_cast<uint32_t>(D2[i])) << "point " << i;
+      }
+    }
+  }
+}
+
+TEST(Quotient, EqualsTheDivisionBitForBit) {
+  // Divisors (not NaN) and dividends over every binade, both signs, subnormals, zeros, infinities
+  // and NaNs; quotients that overflow, underflow into the subnormals or round at their boundary.
+  const float inf = std::numeric_limits<float>::infinity();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float max = std::numeric_limits<float>::max();
+  const float tiny = std::numeric_limits<float>::denorm_min();
+  std::vector<float> special = {0.0f,  -0.0f,  1.0f,        -1.0f,       3.0f, 0.1f,
+                                inf,   -inf,   nan,         max,         -max, tiny,
+                                -tiny, 1e-38f, 0.99999994f, 1.00000012f, 7.0f, 1.0f / 3.0f};
+  std::mt19937 rng(13);
+  std::uniform_int_distribution<uint32_t> any_bits;
+  const auto check = [](float x, float d) {
+    if (std::isnan(d)) return;  // left to the division
+    const float expected = x / d;
+    const float got = quotient(x, reciprocal(d));
+    ASSERT_EQ(std::bit_cast<uint32_t>(got), std::bit_cast<uint32_t>(expected)) << x << " / " << d;
+  };
+  for (const float x : special) {
+    for (const float d : special) check(x, d);
+  }
+  for (int k = 0; k < 2000000; ++k) {
+    const float x = std::bit_cast<float>(any_bits(rng));
+    const float d = std::bit_cast<float>(any_bits(rng));
+    check(x, d);
+    // Divisors near 1 and near powers of two, where the reciprocal is most nearly exact.
+    check(x, std::bit_cast<float>(0x3F800000u + (any_bits(rng) & 0xFFu)));
+    check(x, std::bit_cast<float>((any_bits(rng) & 0xFF800000u) | 0x7FFFFFu));
   }
 }
 

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -18,6 +19,31 @@
 #include "fts/header.hpp"
 
 namespace fit {
+
+// ---------------------------------------------------------------------------------------------
+// Division by a divisor shared by many elements.
+
+// 1/D in 64 bits, for quotient().
+inline double reciprocal(float D) {
+  return 1.0 / static_cast<double>(D);
+}
+// X / D for a divisor D that is not a NaN, whose reciprocal() is INV: the same 32-bit real as the
+// division X / D, bit for bit, for every X (infinities, zeros and NaNs included), by one
+// multiplication.
+// Notes: 1. The 64-bit product X INV lies within 2^-28 units in the last place (32-bit) of the
+//           exact quotient, and the exact quotient of two 32-bit reals never lies closer than
+//           2^-25 units to a point halfway between two 32-bit reals (nor to the rounding
+//           boundary beyond the largest one), so the product rounds to the 32-bit real nearest
+//           the exact quotient, as the division does.
+//        2. The narrowing follows IEEE 754 arithmetic, which the reals of this system are: a
+//           product beyond the 32-bit range becomes an infinity of its sign, as the quotient
+//           does.
+//        3. A NaN divisor is left to the division: with a NaN dividend as well, the product
+//           would pass on the divisor's NaN where the division passes on the dividend's.
+inline float quotient(float X, double INV) {
+  static_assert(std::numeric_limits<float>::is_iec559 && std::numeric_limits<double>::is_iec559);
+  return static_cast<float>(static_cast<double>(X) * INV);
+}
 
 // ---------------------------------------------------------------------------------------------
 // The four array routines.
@@ -29,7 +55,7 @@ void NORMA(const Normal& NORMAL, float& N1, float& N2, std::span<float> POP, flo
 void RENORM(std::span<float> ARR, int32_t N, float& AMEAN);
 // Divides ARR(1..N) by its Euclidean length ANORM (1 for a zero array).
 void SCALE(std::span<float> ARR, int32_t N, float& ANORM);
-// SCALE in two steps: the sum of squares of ARR(1..N) in 64 bits in element order, and the
+// SCALE in two steps: the sum of squares of ARR(1..N) in 64 bits (a split sum, ftssums), and the
 // division by the length that a sum SUM gives.
 double sum_of_squares(std::span<const float> ARR, int32_t N);
 void scale_by(std::span<float> ARR, int32_t N, double SUM, float& ANORM);
@@ -88,7 +114,7 @@ class CoefficientLists {
 
   // The model columns and the residual of one iteration from the stored lists: the sums A and D
   // (sums), then the columns B, DER, Q and the residual RES (model_columns). With SQUARES given,
-  // also the sums of squares of B, DER and Q in 64 bits in point order (the first step of SCALE
+  // also the sums of squares of B, DER and Q in 64 bits as split sums (the first step of SCALE
   // on each; 0 for Q without the solar term).
   void columns(const Terms& t, std::span<const float> P, std::span<const float> E,
                std::span<const float> r, std::span<const float> y, std::span<const float> solar,

@@ -11,9 +11,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <utility>
 
+#include "fts/detail/wide.hpp"
 #include "fts/ftsiface.hpp"
+#include "fts/ftssums.hpp"
 #include "fts/textio.hpp"
 
 namespace fts {
@@ -80,25 +83,37 @@ struct Reflector {
   double up = 0, binv = 0;
 };
 
-// The largest of CL and |u(j)|, j = L1..M. The maximum of numbers does not depend on the order
-// of comparison, so contiguous vectors are scanned in eight interleaved lanes. A NaN element
-// never wins a comparison and so is passed over (its NaN then shows in the sum of squares).
+// Sixteen 32-bit reals (and their bits) as vectors of the compiler, lane by lane.
+using Floats = float __attribute__((vector_size(64)));
+using Bits = uint32_t __attribute__((vector_size(64)));
+
+// The largest of CL and |v(i)|, i < COUNT, of a contiguous vector, in sixteen interleaved lanes
+// (the maximum of numbers does not depend on the order of comparison). A NaN element never wins
+// a comparison and so is passed over (its NaN then shows in the sum of squares).
+FTS_WIDE_CLONES float max_abs_contiguous(const float* v, int32_t count, float cl) {
+  const auto larger = [](float c, float e) { return c < e ? e : c; };
+  Floats lanes;
+  for (int k = 0; k < 16; ++k) lanes[k] = cl;
+  int32_t i = 0;
+  for (; i + 16 <= count; i += 16) {
+    Bits bits;
+    std::memcpy(&bits, v + i, sizeof bits);
+    const Floats magnitude = reinterpret_cast<Floats>(bits & 0x7FFFFFFFu);
+    lanes = lanes < magnitude ? magnitude : lanes;
+  }
+  for (; i < count; ++i) cl = larger(cl, std::fabs(v[i]));
+  for (int k = 0; k < 16; ++k) cl = larger(cl, lanes[k]);
+  return cl;
+}
+
+// The largest of CL and |u(j)|, j = L1..M.
 float max_abs(const float* u, std::ptrdiff_t iue, int32_t l1, int32_t m, float cl) {
   const auto larger = [](float c, float e) { return c < e ? e : c; };
   const int32_t count = m - l1 + 1;
   const float* const v = u + (l1 - 1) * iue;
-  if (iue != 1) {
-    for (int32_t i = 0; i < count; ++i) cl = larger(cl, std::fabs(v[i * iue]));
-    return cl;
-  }
-  float lane[8] = {cl, cl, cl, cl, cl, cl, cl, cl};
-  int32_t i = 0;
-  for (; i + 8 <= count; i += 8) {
-    for (int k = 0; k < 8; ++k) lane[k] = larger(lane[k], std::fabs(v[i + k]));
-  }
-  for (; i < count; ++i) lane[0] = larger(lane[0], std::fabs(v[i]));
-  for (int k = 1; k < 8; ++k) lane[0] = larger(lane[0], lane[k]);
-  return lane[0];
+  if (iue == 1) return max_abs_contiguous(v, count, cl);
+  for (int32_t i = 0; i < count; ++i) cl = larger(cl, std::fabs(v[i * iue]));
+  return cl;
 }
 
 // Steps 1 to 5 of H12 without the vectors: checks the range, builds the transformation (mode 1)
@@ -118,7 +133,7 @@ bool h12_prepare(int32_t mode, int32_t lpivot, int32_t l1, int32_t m, float* u, 
     if (cl <= 0) return false;
     const float clinv = 1.0f / cl;
     double sm = sq(static_cast<double>(*upiv) * clinv);
-    for (int32_t j = l1; j <= m; ++j) sm += sq(static_cast<double>(u[(j - 1) * iue]) * clinv);
+    sm += split::scaled_squares(u + (l1 - 1) * iue, iue, m - l1 + 1, clinv);
     // The length is taken from the sum rounded to 32 bits.
     cl = cl * std::sqrt(static_cast<float>(sm));
     // The sign opposite to the pivot avoids cancellation in UP.
@@ -137,42 +152,31 @@ bool h12_prepare(int32_t mode, int32_t lpivot, int32_t l1, int32_t m, float* u, 
   return true;
 }
 
-// Step 6 of H12 on K vectors at once: CPIV[k] points at element LPIVOT of vector k, whose
-// elements lie ICE apart. Each vector gets exactly the arithmetic of its own H12 call; running
-// K inner products side by side only keeps the processor's adders busy. The vectors must not
-// overlap each other or u.
-template <int K>
-void h12_apply(const Reflector& q, float* const* cpiv, std::ptrdiff_t ice) {
+// c(i) = c(i) + t u(i) for i < COUNT, in 64 bits and rounded to 32 bits on storing.
+FTS_WIDE_CLONES void add_multiple(float* c, const float* u, int32_t count, double t) {
+  for (int32_t i = 0; i < count; ++i) {
+    c[i] = static_cast<float>(static_cast<double>(c[i]) + t * static_cast<double>(u[i]));
+  }
+}
+
+// Step 6 of H12 on the NVEC vectors of CPIV: CPIV[v] points at element LPIVOT of vector v, whose
+// elements lie ICE apart. Each vector gets exactly the arithmetic of its own H12 call. The
+// vectors must not overlap each other or u.
+void h12_apply_all(const Reflector& q, float* const* cpiv, int32_t nvec, std::ptrdiff_t ice) {
   const int32_t count = q.m - q.l1 + 1;
   const std::ptrdiff_t off = (q.l1 - q.lpivot) * ice;
   const float* const u1 = q.u + (q.l1 - 1) * q.iue;
-  const bool contiguous = ice == 1 && q.iue == 1;
-
-  // sm = c(LPIVOT) UP + sum over L1..M of c(i) u(i), in 64 bits and in this order.
-  double sm[K];
-  for (int k = 0; k < K; ++k) sm[k] = static_cast<double>(*cpiv[k]) * q.up;
-  if (contiguous) {
-    for (int32_t i = 0; i < count; ++i) {
-      const double ui = u1[i];
-      for (int k = 0; k < K; ++k) sm[k] += static_cast<double>(cpiv[k][off + i]) * ui;
-    }
-  } else {
-    for (int32_t i = 0; i < count; ++i) {
-      const double ui = u1[i * q.iue];
-      for (int k = 0; k < K; ++k) sm[k] += static_cast<double>(cpiv[k][off + i * ice]) * ui;
-    }
-  }
-
-  // c += (sm / b) u; a vector with sm exactly 0 is left unchanged.
-  for (int k = 0; k < K; ++k) {
-    if (sm[k] == 0) continue;
-    const double t = sm[k] * q.binv;
-    *cpiv[k] = static_cast<float>(*cpiv[k] + t * q.up);
-    float* const c1 = cpiv[k] + off;
-    if (contiguous) {
-      for (int32_t i = 0; i < count; ++i) {
-        c1[i] = static_cast<float>(c1[i] + t * static_cast<double>(u1[i]));
-      }
+  for (int32_t v = 0; v < nvec; ++v) {
+    float* const cp = cpiv[v];
+    // sm = c(LPIVOT) UP + the sum over L1..M of c(i) u(i), in 64 bits (split sum).
+    const double sm = static_cast<double>(*cp) * q.up + split::dot(cp + off, ice, u1, q.iue, count);
+    // c += (sm / b) u; a vector with sm exactly 0 is left unchanged.
+    if (sm == 0) continue;
+    const double t = sm * q.binv;
+    *cp = static_cast<float>(*cp + t * q.up);
+    float* const c1 = cp + off;
+    if (ice == 1 && q.iue == 1) {
+      add_multiple(c1, u1, count, t);
     } else {
       for (int32_t i = 0; i < count; ++i) {
         c1[i * ice] = static_cast<float>(c1[i * ice] + t * static_cast<double>(u1[i * q.iue]));
@@ -181,70 +185,16 @@ void h12_apply(const Reflector& q, float* const* cpiv, std::ptrdiff_t ice) {
   }
 }
 
-// Applies Q to the NVEC vectors of CPIV (see h12_apply), up to four at a time.
-void h12_apply_all(const Reflector& q, float* const* cpiv, int32_t nvec, std::ptrdiff_t ice) {
-  int32_t v = 0;
-  for (; v + 4 <= nvec; v += 4) h12_apply<4>(q, cpiv + v, ice);
-  switch (nvec - v) {
-    case 3:
-      h12_apply<3>(q, cpiv + v, ice);
-      break;
-    case 2:
-      h12_apply<2>(q, cpiv + v, ice);
-      break;
-    case 1:
-      h12_apply<1>(q, cpiv + v, ice);
-      break;
-    default:
-      break;
-  }
-}
-
 // H12 on raw storage, without the storage checks (the callers in this file have checked their
-// arrays): element i of vector v of C is c[(i-1)*ice + (v-1)*icv]. With GROUPED the vectors,
-// which must then not overlap each other or u, are processed four at a time; otherwise one after
-// the other, exactly as the loop over the vectors reads.
+// arrays): element i of vector v of C is c[(i-1)*ice + (v-1)*icv]; the vectors are transformed
+// one after the other, exactly as the loop over the vectors reads.
 void h12(int32_t mode, int32_t lpivot, int32_t l1, int32_t m, float* u, std::ptrdiff_t iue,
-         float& up, float* c, std::ptrdiff_t ice, std::ptrdiff_t icv, int32_t ncv,
-         bool grouped = true) {
+         float& up, float* c, std::ptrdiff_t ice, std::ptrdiff_t icv, int32_t ncv) {
   Reflector q;
   if (!h12_prepare(mode, lpivot, l1, m, u, iue, up, q) || ncv <= 0) return;
-  float* group[4];
-  const int32_t size = grouped ? 4 : 1;
-  for (int32_t v = 1; v <= ncv; v += size) {
-    const int32_t k = std::min(size, ncv - v + 1);
-    for (int32_t t = 0; t < k; ++t) group[t] = c + ((lpivot - 1) * ice + (v - 1 + t) * icv);
-    h12_apply_all(q, group, k, ice);
-  }
-}
-
-// Sums of column products over K columns at once, each in 64 bits in row order: OUT[k] =
-// sum over i < COUNT of x[k][i] * y[k][i]. Side by side only for the processor's sake.
-template <int K>
-void column_dots(const float* const* x, const float* const* y, int32_t count, double* out) {
-  double sm[K] = {};
-  for (int32_t i = 0; i < count; ++i) {
-    for (int k = 0; k < K; ++k) sm[k] += static_cast<double>(x[k][i]) * y[k][i];
-  }
-  for (int k = 0; k < K; ++k) out[k] = sm[k];
-}
-
-void column_dots_all(const float* const* x, const float* const* y, int32_t n, int32_t count,
-                     double* out) {
-  int32_t v = 0;
-  for (; v + 4 <= n; v += 4) column_dots<4>(x + v, y + v, count, out + v);
-  switch (n - v) {
-    case 3:
-      column_dots<3>(x + v, y + v, count, out + v);
-      break;
-    case 2:
-      column_dots<2>(x + v, y + v, count, out + v);
-      break;
-    case 1:
-      column_dots<1>(x + v, y + v, count, out + v);
-      break;
-    default:
-      break;
+  for (int32_t v = 1; v <= ncv; ++v) {
+    float* const cpiv = c + ((lpivot - 1) * ice + (v - 1) * icv);
+    h12_apply_all(q, &cpiv, 1, ice);
   }
 }
 
@@ -300,6 +250,8 @@ void invert_and_square(const Mat1& a, int32_t n, const Col& col) {
 //    is zero (mode 1 then leaves UP as it was) or b = UP*s >= 0.
 // 2. The sum of squares of mode 1, the inner products of the application and b are 64-bit; the
 //    length is taken from the sum rounded to 32 bits; each element is rounded once on storing.
+//    The sums over L1..M are split sums (ftssums: sixteen partial sums fixed by the element
+//    positions), added to the pivot's term: pivot term + split sum.
 // 3. A vector whose inner product with u is exactly 0 is left unchanged.
 // 4. U and C may be parts of one array (a column and the columns after it).
 // Reference: Lawson and Hanson (1974).
@@ -318,7 +270,7 @@ void H12(int32_t MODE, int32_t LPIVOT, int32_t L1, int32_t M, std::span<float> U
     }
   }
   if (!fits) STPLOG(1, "H12      01> - VECTOR REACHES BEYOND ITS ARRAY");
-  h12(MODE, LPIVOT, L1, M, U.data(), IUE, UP, C.data(), ICE, ICV, NCV, false);
+  h12(MODE, LPIVOT, L1, M, U.data(), IUE, UP, C.data(), ICE, ICV, NCV);
 }
 
 // G1: construct the Givens rotation that zeroes B against A.
@@ -394,7 +346,8 @@ float DIFF(float X, float Y) {
 //    X is then the last feasible iterate and RNORM the norm of its own residual (not that of
 //    the unconstrained solution of the solution set).
 // 2. The dual vector, the column norms of the independence test and the residual norm are
-//    accumulated in 64 bits and rounded once; everything else is 32-bit.
+//    accumulated in 64 bits and rounded once; everything else is 32-bit. The sums over the rows
+//    (the dual vector, the residual norm and those of H12) are split sums (ftssums).
 // 3. A storage array too short for MDA, M and N stops the run with a message.
 // Reference: Lawson and Hanson (1974), algorithm NNLS.
 void NNLS(std::span<float> A, int32_t MDA, int32_t M, int32_t N, std::span<float> B,
@@ -450,17 +403,9 @@ void NNLS(std::span<float> A, int32_t MDA, int32_t M, int32_t N, std::span<float
 
     // Step 2: dual vector w = A^T (b - A x) for the columns of Z, from rows npp1..M of the
     // transformed problem.
-    for (int32_t iz = iz1; iz <= iz2; iz += 4) {
-      const int32_t k = std::min(4, iz2 - iz + 1);
-      const float* cols[4];
-      const float* rhs[4];
-      double sums[4];
-      for (int32_t t = 0; t < k; ++t) {
-        cols[t] = a.at(npp1, index(iz + t));
-        rhs[t] = &b(npp1);
-      }
-      column_dots_all(cols, rhs, k, M - npp1 + 1, sums);
-      for (int32_t t = 0; t < k; ++t) w(index(iz + t)) = static_cast<float>(sums[t]);
+    for (int32_t iz = iz1; iz <= iz2; ++iz) {
+      const int32_t jz = index(iz);
+      w(jz) = static_cast<float>(split::dot(a.at(npp1, jz), 1, &b(npp1), 1, M - npp1 + 1));
     }
 
     // Steps 3 and 4: the column of largest positive dual component that is independent of P
@@ -614,7 +559,7 @@ void NNLS(std::span<float> A, int32_t MDA, int32_t M, int32_t N, std::span<float
     }
   }
   if (npp1 <= M) {
-    for (int32_t i = npp1; i <= M; ++i) sm += sq(b(i));
+    sm += split::squares(&b(npp1), 1, M - npp1 + 1);
   } else {
     for (int32_t j = 1; j <= N; ++j) w(j) = 0;
   }
@@ -640,7 +585,8 @@ void NNLS(std::span<float> A, int32_t MDA, int32_t M, int32_t N, std::span<float
 // 1. With min(M, N) = 0 only KRANK (= 0) is set.
 // 2. With KRANK < N the solution is the one of minimal length.
 // 3. The inner products of the back substitution are 64-bit and each solution element is
-//    rounded once; the column lengths and residual norms are accumulated in 64 bits too.
+//    rounded once; the column lengths and residual norms are accumulated in 64 bits too, as
+//    split sums over the rows (ftssums), like the sums of H12.
 // 4. A diagonal element that is exactly 0 never counts toward the pseudo-rank, whatever TAU.
 // 5. A storage array too short for the dimensions stops the run with a message.
 // Reference: Lawson and Hanson (1974), algorithm HFTI.
@@ -684,13 +630,8 @@ void HFTI(std::span<float> A, int32_t MDA, int32_t M, int32_t N, std::span<float
       recompute = !(DIFF(hmax + kHftiFactor * h(lmax), hmax) > 0);
     }
     if (recompute) {
-      for (int32_t l = j; l <= N; l += 4) {
-        const int32_t k = std::min(4, N - l + 1);
-        const float* cols[4];
-        double sums[4];
-        for (int32_t t = 0; t < k; ++t) cols[t] = a.at(j, l + t);
-        column_dots_all(cols, cols, k, M - j + 1, sums);
-        for (int32_t t = 0; t < k; ++t) h(l + t) = static_cast<float>(sums[t]);
+      for (int32_t l = j; l <= N; ++l) {
+        h(l) = static_cast<float>(split::squares(a.at(j, l), 1, M - j + 1));
       }
       lmax = j;
       for (int32_t l = j; l <= N; ++l) {
@@ -701,7 +642,7 @@ void HFTI(std::span<float> A, int32_t MDA, int32_t M, int32_t N, std::span<float
     // Bring the longest column to position j.
     ip(j) = lmax;
     if (lmax != j) {
-      for (int32_t i = 1; i <= M; ++i) std::swap(a(i, j), a(i, lmax));
+      std::swap_ranges(a.col(j), a.col(j) + M, a.col(lmax));
       h(lmax) = h(j);
     }
     // Zero column j below the diagonal; apply the transformation to the N - j columns after it
@@ -734,8 +675,7 @@ void HFTI(std::span<float> A, int32_t MDA, int32_t M, int32_t N, std::span<float
 
   // Step 4: residual norms.
   for (int32_t jb = 1; jb <= NB; ++jb) {
-    double sm = 0;
-    for (int32_t i = kp1; i <= M; ++i) sm += sq(b(i, jb));
+    const double sm = kp1 <= M ? split::squares(b.at(kp1, jb), 1, M - k) : 0.0;
     RNORM[static_cast<std::size_t>(jb) - 1] = static_cast<float>(std::sqrt(sm));
   }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "fts/detail/wide.hpp"
 #include "fts/ftsiface.hpp"
 #include "fts/lun.hpp"
 
@@ -176,6 +177,53 @@ void with_integer_shift(int32_t ISHFT, Body body) {
   }
 }
 
+// Integer file data into floats: v * 2^ISHFT, with the factor F = 2^ISHFT exact in double
+// precision, rounded once to float.
+template <class I>
+struct IntegerToFloat {
+  double f;
+  float operator()(I v) const { return static_cast<float>(static_cast<double>(v) * f); }
+};
+
+// The integer data of a block converted to floats by CONV (runs of contiguous elements): N
+// elements from SRC into OUT. Where the factor and every product are 32-bit reals of the normal
+// range, the product is formed in 32 bits: the integer's float times the factor, the same real as
+// the 64-bit product rounded once (an exact product for 16-bit data; for 32-bit data the one
+// rounding, of the integer, commutes with the scaling by a power of two), taken many elements at
+// a time.
+FTS_WIDE_CLONES void floats_of_int16(const std::byte* src, int64_t n, float f, float* out) {
+  for (int64_t i = 0; i < n; ++i) out[i] = static_cast<float>(element<int16_t>(src, i)) * f;
+}
+FTS_WIDE_CLONES void floats_of_int32(const std::byte* src, int64_t n, float f, float* out) {
+  for (int64_t i = 0; i < n; ++i) out[i] = static_cast<float>(element<int32_t>(src, i)) * f;
+}
+
+// Converts a run of N contiguous file elements at SRC into OUT through CONV.
+template <class F, class A, class Conv>
+void convert_run(const Conv& conv, const std::byte* src, int64_t n, A* out) {
+  for (int64_t i = 0; i < n; ++i) out[i] = conv(element<F>(src, i));
+}
+template <>
+void convert_run<int16_t>(const IntegerToFloat<int16_t>& conv, const std::byte* src, int64_t n,
+                          float* out) {
+  // 2^15 * 2^112 = 2^127: every product of a factor up to 2^112 stays below the largest float.
+  if (conv.f >= 0x1p-126 && conv.f <= 0x1p112) {
+    floats_of_int16(src, n, static_cast<float>(conv.f), out);
+  } else {
+    for (int64_t i = 0; i < n; ++i) out[i] = conv(element<int16_t>(src, i));
+  }
+}
+template <>
+void convert_run<int32_t>(const IntegerToFloat<int32_t>& conv, const std::byte* src, int64_t n,
+                          float* out) {
+  // 2^31 * 2^96 = 2^127.
+  if (conv.f >= 0x1p-126 && conv.f <= 0x1p96) {
+    floats_of_int32(src, n, static_cast<float>(conv.f), out);
+  } else {
+    for (int64_t i = 0; i < n; ++i) out[i] = conv(element<int32_t>(src, i));
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // The walk over a scan's data records shared by all loads and stores.
 
@@ -219,7 +267,7 @@ void load_elements(std::string_view name, int32_t LUN, std::span<A> ARRAY, int32
     const int64_t take = std::min(count - k, (end - j) / JSTEP + 1);
     const int64_t from = j - base;
     if (JSTEP == 1) {
-      for (int64_t i = 0; i < take; ++i) out[k + i] = conv(element<F>(chunk, from + i));
+      convert_run<F>(conv, chunk + from * static_cast<int64_t>(sizeof(F)), take, out + k);
     } else {
       for (int64_t i = 0; i < take; ++i) out[k + i] = conv(element<F>(chunk, from + i * JSTEP));
     }
@@ -570,17 +618,15 @@ void LDI4I4(int32_t LUN, std::span<int32_t> ARRAY, int32_t J1, int32_t J2, int32
 // LDR4I2: 16-bit file data into a float array: v * 2^ISHFT rounded once to float.
 void LDR4I2(int32_t LUN, std::span<float> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
-  const double f = power_of_two(ISHFT);
   load_elements<int16_t>("LDR4I2", LUN, ARRAY, J1, J2, JSTEP, NREC,
-                         [f](int16_t v) { return static_cast<float>(static_cast<double>(v) * f); });
+                         IntegerToFloat<int16_t>{power_of_two(ISHFT)});
 }
 
 // LDR4I4: 32-bit file data into a float array: v * 2^ISHFT rounded once to float.
 void LDR4I4(int32_t LUN, std::span<float> ARRAY, int32_t J1, int32_t J2, int32_t JSTEP,
             int32_t NREC, int32_t ISHFT) {
-  const double f = power_of_two(ISHFT);
   load_elements<int32_t>("LDR4I4", LUN, ARRAY, J1, J2, JSTEP, NREC,
-                         [f](int32_t v) { return static_cast<float>(static_cast<double>(v) * f); });
+                         IntegerToFloat<int32_t>{power_of_two(ISHFT)});
 }
 
 // LDR4R4: float file data into a float array, copied.
