@@ -272,7 +272,11 @@ std::unique_ptr<Night> Night::make(const Settings& s, std::string& error) {
   }
   n.grid_ = fw::axis_grid(n.axis_);
   n.res_ = fw::axis_resolution(n.axis_);
-  n.fit_points_ = static_cast<int64_t>(std::floor((n.to_ - n.from_) / n.grid_.interval)) + 1;
+  // The points the fit takes: those nearest to either end of the range, and every one between.
+  const auto nearest = [&n](double w) {
+    return std::llround((w - n.grid_.first) / n.grid_.interval);
+  };
+  n.fit_points_ = nearest(n.to_) - nearest(n.from_) + 1;
   if (n.fit_points_ > kFitPoints) {
     error = format("the fit range holds %lld points, more than %d",
                    static_cast<long long>(n.fit_points_), kFitPoints);
